@@ -1,0 +1,40 @@
+#include "app/run.h"
+
+#include <commctrl.h>
+
+#include "app/product.h"
+#include "app/single_instance.h"
+#include "ui/application.h"
+#include "ui/dispatch.h"
+#include "ui/message_pump.h"
+#include "wizard/main_form.h"
+
+namespace vexlor::app {
+namespace {
+
+int RunFirstInstance(HINSTANCE instance, int showCommand) {
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    ui::Application::Get().Initialize(instance, ApplicationTitle);
+
+    wizard::TMainForm mainForm;
+    mainForm.Create();
+    mainForm.Show(showCommand);
+    return ui::RunMessageLoop();
+}
+
+} // namespace
+
+int Run(HINSTANCE instance, int showCommand) {
+    if (AnotherInstanceIsRunning()) {
+        HandOverToRunningInstance(FirstArgument(::GetCommandLineW()));
+        return 0;
+    }
+    int exitCode = 0;
+    // Only a failure to set up the application itself can reach here.
+    if (!ui::Guard([&] { exitCode = RunFirstInstance(instance, showCommand); }))
+        return 1;
+    return exitCode;
+}
+
+} // namespace vexlor::app

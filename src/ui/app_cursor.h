@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+namespace vexlor::ui {
+
+// The application-wide cursor: while set, every window of the program shows it.
+void SetAppCursor(LPCWSTR systemCursor);
+void ClearAppCursor();
+bool AppCursorIsWait();
+
+// WM_SETCURSOR for a window of the program: the application-wide cursor first, then the hand
+// over controls marked for it. Returns true when the cursor was set.
+bool HandleSetCursor(WPARAM wParam, LPARAM lParam);
+
+// The hourglass from construction to destruction, on every path out of the scope.
+class WaitCursor {
+public:
+    WaitCursor() { SetAppCursor(IDC_WAIT); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { ClearAppCursor(); }
+};
+
+} // namespace vexlor::ui

@@ -1,0 +1,27 @@
+#include "ui/error.h"
+
+#include <windows.h>
+
+namespace vexlor {
+
+std::wstring SystemErrorText(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+    if (buffer)
+        ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty())
+        text = L"System error " + std::to_wstring(code);
+    return text;
+}
+
+void ThrowLastError(const std::wstring& context) {
+    const DWORD code = ::GetLastError();
+    throw Error(context + L" " + SystemErrorText(code));
+}
+
+} // namespace vexlor

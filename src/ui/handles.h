@@ -1,0 +1,141 @@
+#pragma once
+// Move-only owners for the kernel, registry and GDI handles the program uses.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
+namespace vexlor::ui {
+
+// Traits give the handle's empty value; most kinds use null.
+template <typename T> struct NullIsEmpty {
+    static T Empty() { return T{}; }
+};
+struct InvalidIsEmpty {
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+};
+
+template <typename T, auto Close, typename Traits = NullIsEmpty<T>> class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(T value) : value_(value) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : value_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    ~UniqueHandle() { Reset(); }
+
+    T Get() const { return value_; }
+    explicit operator bool() const { return value_ != Traits::Empty(); }
+    T Release() { return std::exchange(value_, Traits::Empty()); }
+    void Reset(T value = Traits::Empty()) {
+        if (value_ != Traits::Empty())
+            Close(value_);
+        value_ = value;
+    }
+
+private:
+    T value_ = Traits::Empty();
+};
+
+namespace detail {
+inline void CloseKernel(HANDLE h) {
+    ::CloseHandle(h);
+}
+inline void CloseKey(HKEY h) {
+    ::RegCloseKey(h);
+}
+inline void DeleteGdi(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
+inline void DestroyImages(HIMAGELIST h) {
+    ::ImageList_Destroy(h);
+}
+inline void DestroyIconHandle(HICON h) {
+    ::DestroyIcon(h);
+}
+inline void DestroyMenuHandle(HMENU h) {
+    ::DestroyMenu(h);
+}
+} // namespace detail
+
+using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernel>;
+// CreateFileW reports failure as INVALID_HANDLE_VALUE, not null.
+using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernel, InvalidIsEmpty>;
+using UniqueKey = UniqueHandle<HKEY, detail::CloseKey>;
+using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdi>;
+using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdi>;
+using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdi>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, detail::DestroyImages>;
+using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
+// Only for menus not attached to a window: a window destroys its own menu.
+using UniqueMenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
+
+// Selects a GDI object into a DC and puts the previous one back on scope exit.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() { ::SelectObject(dc_, previous_); }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// BeginPaint/EndPaint as one object.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { ::EndPaint(window_, &paint_); }
+    HDC Dc() const { return dc_; }
+    const RECT& Area() const { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// A memory DC, deleted on scope exit.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC compatibleWith = nullptr) : dc_(::CreateCompatibleDC(compatibleWith)) {}
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    ~MemoryDc() {
+        if (dc_)
+            ::DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// GetDC/ReleaseDC, remembering the window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+} // namespace vexlor::ui

@@ -1,0 +1,38 @@
+#include "ui/hints.h"
+
+#include <commctrl.h>
+
+#include "ui/error.h"
+
+namespace vexlor::ui {
+
+Hints::Hints(HWND owner) : owner_(owner) {
+    tooltip_ = ::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
+    if (!tooltip_)
+        ThrowLastError(L"Cannot create the hints window.");
+}
+
+void Hints::Add(HWND control, const std::wstring& text) {
+    TOOLINFOW tool{sizeof(tool)};
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str()); // copied by the tooltip
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::wstring Hints::TextFor(HWND control) const {
+    wchar_t buffer[256] = {};
+    TOOLINFOW tool{sizeof(tool)};
+    tool.hwnd = owner_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = buffer;
+    ::SendMessageW(tooltip_, TTM_GETTEXTW, static_cast<WPARAM>(std::size(buffer)),
+                   reinterpret_cast<LPARAM>(&tool));
+    return buffer;
+}
+
+} // namespace vexlor::ui

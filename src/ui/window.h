@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vexlor::ui {
+
+// Base of every top-level window of the program. One window procedure serves all of them: it
+// finds the object through the pointer stored at WM_NCCREATE and runs HandleMessage under
+// Guard, so no exception ever crosses into the system.
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Handle() const { return handle_; }
+
+protected:
+    // Registers a window class served by this base; harmless when already registered.
+    static void RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background);
+
+    // Creates the window; HandleMessage already sees WM_CREATE.
+    void CreateWindowHandle(const wchar_t* className, const std::wstring& title, DWORD style,
+                            DWORD exStyle, const RECT& bounds, HWND owner, HMENU menu);
+
+    // Messages not handled go to DefaultHandling.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) noexcept;
+
+    HWND handle_ = nullptr;
+};
+
+} // namespace vexlor::ui

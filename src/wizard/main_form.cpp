@@ -1,0 +1,256 @@
+#include "wizard/main_form.h"
+
+#include <commctrl.h>
+
+#include "app/product.h"
+#include "app/single_instance.h"
+#include "app/web_pages.h"
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/dispatch.h"
+#include "ui/palette.h"
+
+namespace vexlor::wizard {
+namespace {
+
+// The window's size and smallest size, in 96-dpi pixels.
+constexpr int kClientWidth = 694;
+constexpr int kClientHeight = 492;
+constexpr int kMinimumWidth = 710;
+constexpr int kMinimumHeight = 550;
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+HICON ApplicationIcon() {
+    // Resource 1 is the application icon; tests built without it fall back to the system's.
+    HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    return icon ? icon : ::LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+RECT CentredWindowRect() {
+    RECT frame{0, 0, ui::Scale(kClientWidth), ui::Scale(kClientHeight)};
+    ::AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return {x, y, x + width, y + height};
+}
+
+} // namespace
+
+TMainForm::TMainForm() = default;
+
+TMainForm::~TMainForm() {
+    if (ui::Application::Get().MainWindow() == Handle())
+        ui::Application::Get().SetMainWindow(nullptr);
+}
+
+void TMainForm::Create() {
+    RegisterWindowClass(app::MainWindowClassName, ApplicationIcon(), ui::WindowBackgroundBrush());
+    images_ = CreateMainImages();
+    CreateWindowHandle(app::MainWindowClassName, app::ApplicationTitle, kStyle | WS_CLIPCHILDREN,
+                       kExStyle, CentredWindowRect(), nullptr, nullptr);
+}
+
+void TMainForm::Show(int showCommand) {
+    ::ShowWindow(Handle(), showCommand);
+    ::UpdateWindow(Handle());
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        ui::Application::Get().SetMainWindow(Handle());
+        BuildControls();
+        BuildMenu();
+        // An error here ends the creation steps, but the window is still created and shown.
+        ui::Guard([this] { FormCreate(); });
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == IdTimerDialogs)
+            TimerDialogsTimer();
+        return 0;
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {ui::Scale(kMinimumWidth), ui::Scale(kMinimumHeight)};
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(ui::ColorStatic(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORLISTBOX:
+        return reinterpret_cast<LRESULT>(ui::ColorList(reinterpret_cast<HDC>(wParam)));
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_DESTROY:
+        ::KillTimer(Handle(), IdTimerDialogs);
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return DefaultHandling(message, wParam, lParam);
+    }
+}
+
+void TMainForm::OnCommand(int id, int notification) {
+    ui::Guard([&] { RunCommand(id, notification); });
+    // A close asked for during a deletion run waits until the run, its warning and the
+    // finish page are done, so that nothing is destroyed under the running loop.
+    if (closeRequested_ && !cleaning_ && Handle())
+        ::DestroyWindow(Handle());
+}
+
+void TMainForm::RunCommand(int id, int notification) {
+    switch (id) {
+    case IdBtnNext:
+        BtnNextClick();
+        break;
+    case IdBtnBack:
+        BtnBackClick();
+        break;
+    case IdLabel5:
+        sLabel5Click();
+        break;
+    case IdLabel11:
+        sLabel11Click();
+        break;
+    case IdBtnAddFiles:
+    case IdLabelAddFiles:
+    case IdMenuAddFiles:
+        BtnAddFilesClick();
+        break;
+    case IdBtnDelete:
+        BtnDeleteClick();
+        break;
+    case IdBtnCleanFiles:
+    case IdMenuClean:
+        BtnCleanFilesClick();
+        break;
+    case IdMenuExit:
+        MainItemExitClick();
+        break;
+    case IdMenuHelp:
+        MainItemHelpClick();
+        break;
+    case IdMenuSite:
+        MainItemSiteClick();
+        break;
+    case IdMenuSuggest:
+        N14Click();
+        break;
+    case IdMenuSocial:
+        U1Click();
+        break;
+    case IdMenuSupport:
+        MainItemSupportClick();
+        break;
+    case IdMenuAbout:
+        MainItemAboutClick();
+        break;
+    default:
+        break;
+    }
+    (void)notification;
+}
+
+void TMainForm::OnClose() {
+    FormClose();
+    if (cleaning_)
+        closeRequested_ = true;
+    else
+        ::DestroyWindow(Handle());
+}
+
+void TMainForm::FormCreate() {
+    // The pages' tabs never show: pages change only through the navigation handlers.
+    ShowPage(PageWelcome);
+    ::SetTimer(Handle(), IdTimerDialogs, 1000, nullptr);
+    // Then the data folder, the file-type association and the first-run defaults.
+    LoadMainSettings();
+}
+
+void TMainForm::FormClose() {
+    SaveMainSettings();
+}
+
+void TMainForm::TimerDialogsTimer() {
+    // The start-up dialogs run once, one second after start.
+    ::KillTimer(Handle(), IdTimerDialogs);
+}
+
+void TMainForm::BtnNextClick() {
+    NavigateNext(*this);
+}
+void TMainForm::BtnBackClick() {
+    NavigateBack(*this);
+}
+void TMainForm::sLabel5Click() {
+    ReturnToFileSelection(*this);
+}
+
+void TMainForm::sLabel11Click() {
+    app::OpenWebPage(app::StartVideoUrl);
+}
+void TMainForm::MainItemHelpClick() {
+    app::OpenWebPage(app::TutorialUrl);
+}
+void TMainForm::MainItemSiteClick() {
+    app::OpenWebPage(app::SiteUrl);
+}
+void TMainForm::N14Click() {
+    app::OpenWebPage(app::SuggestUrl);
+}
+void TMainForm::U1Click() {
+    app::OpenWebPage(app::SocialGroupUrl);
+}
+void TMainForm::MainItemSupportClick() {
+    app::OpenWebPage(app::SupportUrl);
+}
+void TMainForm::MainItemExitClick() {
+    ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TMainForm::MainItemAboutClick() {
+    // The About dialog comes with its own module.
+}
+
+void TMainForm::LoadMainSettings() {
+    // Nothing is loaded: every setting is read where it is used.
+}
+
+void TMainForm::SetBackEnabled(bool enabled) {
+    ::EnableWindow(BtnBack, enabled);
+}
+void TMainForm::SetNextEnabled(bool enabled) {
+    ::EnableWindow(BtnNext, enabled);
+}
+void TMainForm::SetNextCaption(const std::wstring& caption) {
+    ::SetWindowTextW(BtnNext, caption.c_str());
+}
+void TMainForm::SetTitle(const std::wstring& title) {
+    ::SetWindowTextW(LabelHeaderHint, title.c_str());
+}
+
+void TMainForm::ShowPage(int page) {
+    const HWND pages[] = {TabWelcome, TabSelectFiles, TabProgress, TabFinish};
+    activePage_ = page;
+    for (int i = 0; i < 4; ++i)
+        ::ShowWindow(pages[i], i == page ? SW_SHOW : SW_HIDE);
+}
+
+void TMainForm::RunClean() {
+    struct RunningFlag {
+        bool& flag;
+        explicit RunningFlag(bool& f) : flag(f) { flag = true; }
+        ~RunningFlag() { flag = false; }
+    } running(cleaning_);
+    StartClean();
+}
+
+} // namespace vexlor::wizard

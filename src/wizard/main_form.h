@@ -1,0 +1,160 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/handles.h"
+#include "ui/hints.h"
+#include "ui/window.h"
+#include "wizard/main_images.h"
+#include "wizard/navigation.h"
+
+namespace vexlor::wizard {
+
+// The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
+// band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
+// and the deletion run can reach them by name.
+class TMainForm : public ui::Window, private WizardView {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Creates the window and its controls; FormCreate runs inside. Nothing is shown yet.
+    void Create();
+    void Show(int showCommand);
+
+    // Handlers, one per user action.
+    void FormCreate();
+    void FormClose();
+    void BtnNextClick();
+    void BtnBackClick();
+    void sLabel5Click();
+    void sLabel11Click();
+    void BtnAddFilesClick();
+    void BtnDeleteClick();
+    void BtnCleanFilesClick();
+    void ListBoxFilesMouseDown();
+    void TimerDialogsTimer();
+    void MainItemExitClick();
+    void MainItemHelpClick();
+    void MainItemSiteClick();
+    void N14Click();
+    void U1Click();
+    void MainItemSupportClick();
+    void MainItemAboutClick();
+
+    void StartClean();
+    bool DoCleanFile(const std::wstring& path);
+    void SaveMainSettings();
+    void LoadMainSettings();
+
+    int ActivePage() const override { return activePage_; }
+    // True while a deletion run is in progress.
+    bool Cleaning() const { return cleaning_; }
+
+    // Top band.
+    HWND PanelHearer = nullptr;
+    HWND LabelHeaderHint = nullptr;
+    // Pages.
+    HWND PageControlMain = nullptr;
+    HWND TabWelcome = nullptr;
+    HWND TabSelectFiles = nullptr;
+    HWND TabProgress = nullptr;
+    HWND TabFinish = nullptr;
+    // Bottom band.
+    HWND sPanel2 = nullptr;
+    HWND BtnBack = nullptr;
+    HWND BtnNext = nullptr;
+    // Page 0.
+    HWND Image3 = nullptr;
+    HWND sPanel1 = nullptr;
+    HWND sLabel6 = nullptr;
+    HWND sLabel7 = nullptr;
+    HWND sLabel8 = nullptr;
+    HWND sLabel9 = nullptr;
+    HWND sLabel10 = nullptr;
+    HWND sLabel11 = nullptr;
+    // Page 1.
+    HWND ListBoxFiles = nullptr;
+    HWND sPanel3 = nullptr;
+    HWND BtnAddFiles = nullptr;
+    HWND BtnDelete = nullptr;
+    HWND BtnCleanFiles = nullptr;
+    HWND PanelAddFilesHint = nullptr;
+    HWND sLabel1 = nullptr;
+    HWND LabelAddFiles = nullptr;
+    // Page 2.
+    HWND Image2 = nullptr;
+    HWND sLabel2 = nullptr;
+    HWND sLabel3 = nullptr;
+    HWND ProgressBar = nullptr;
+    HWND ProgressBarCurrentFile = nullptr;
+    // Page 3.
+    HWND Image1 = nullptr;
+    HWND sLabel4 = nullptr;
+    HWND sLabel5 = nullptr;
+    // Main menu and the items whose state changes.
+    HMENU MainMenu1 = nullptr;
+    std::unique_ptr<ui::Hints> Hints;
+
+    // Command identifiers of the controls and menu items.
+    enum CommandId : int {
+        IdBtnNext = 100,
+        IdBtnBack,
+        IdBtnAddFiles,
+        IdBtnDelete,
+        IdBtnCleanFiles,
+        IdListBoxFiles,
+        IdLabelAddFiles,
+        IdLabel5,
+        IdLabel11,
+        IdMenuAddFiles, // N3
+        IdMenuClean,    // MI_Clean
+        IdMenuExit,
+        IdMenuHelp,
+        IdMenuSite,
+        IdMenuSuggest, // N14
+        IdMenuSocial,  // U1
+        IdMenuSupport,
+        IdMenuAbout,
+        IdTimerDialogs = 1,
+    };
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // WizardView.
+    void SetBackEnabled(bool enabled) override;
+    void SetNextEnabled(bool enabled) override;
+    void SetNextCaption(const std::wstring& caption) override;
+    void SetTitle(const std::wstring& title) override;
+    void ShowPage(int page) override;
+    void RunClean() override;
+
+    void BuildControls();
+    void BuildWelcomePage();
+    void BuildFileSelectionPage();
+    void BuildProgressPage();
+    void BuildFinishPage();
+    void BuildMenu();
+    void SetButtonGlyph(HWND button, int glyph, bool glyphRight);
+    void SetButtonIcon(HWND button, int glyph);
+    void Layout();
+
+    void OnCommand(int id, int notification);
+    void RunCommand(int id, int notification);
+    void OnClose();
+
+    MainImages images_;
+    std::vector<ui::UniqueImageList> buttonGlyphs_;
+    std::vector<ui::UniqueIcon> buttonIcons_;
+    int activePage_ = PageWelcome;
+    bool cleaning_ = false;
+    bool closeRequested_ = false;
+};
+
+} // namespace vexlor::wizard

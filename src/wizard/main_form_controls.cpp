@@ -1,0 +1,161 @@
+// The main window's controls: creation and placement.
+#include "wizard/main_form.h"
+
+#include <commctrl.h>
+
+#include "ui/controls.h"
+
+namespace vexlor::wizard {
+namespace {
+
+constexpr int kHeaderHeight = 41;
+constexpr int kFooterHeight = 47;
+constexpr int kFileButtonsHeight = 43;
+constexpr int kProgressBarHeight = 17;
+constexpr int kProgressNoteHeight = 28;
+
+// The client size in 96-dpi pixels.
+SIZE ClientSize96(HWND window) {
+    RECT client;
+    ::GetClientRect(window, &client);
+    const int dpi = ui::Scale(96);
+    return {::MulDiv(client.right, 96, dpi), ::MulDiv(client.bottom, 96, dpi)};
+}
+
+} // namespace
+
+void TMainForm::BuildControls() {
+    const HWND form = Handle();
+    Hints = std::make_unique<ui::Hints>(form);
+
+    PanelHearer = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
+    LabelHeaderHint = ui::CreateLabel(PanelHearer, 0, TitleWelcome, {10, 5, 100, 33},
+                                      {.height = 19}, SS_CENTERIMAGE);
+
+    PageControlMain = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
+    TabWelcome = ui::CreatePanel(PageControlMain, 0, {}, L"CHECKBOX", L"Приветствие");
+    TabSelectFiles = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Выбор файлов");
+    TabProgress = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Прогресс");
+    TabFinish = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Готово");
+    BuildWelcomePage();
+    BuildFileSelectionPage();
+    BuildProgressPage();
+    BuildFinishPage();
+
+    sPanel2 = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
+    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON");
+    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON");
+    SetButtonGlyph(BtnBack, GlyphBack, false);
+    SetButtonGlyph(BtnNext, GlyphNext, true);
+    ::EnableWindow(BtnBack, FALSE);
+
+    Layout();
+}
+
+void TMainForm::BuildWelcomePage() {
+    Image3 = ui::CreatePicture(TabWelcome, 0, {71, 32, 128, 128}, images_.welcomePicture.Get());
+    sPanel1 = ui::CreatePanel(TabWelcome, 0, {55, 182, 570, 94}, L"GAUGE");
+    sLabel6 = ui::CreateLabel(sPanel1, 0, L"Приветствуем Вас в Vexlor файлов.", {16, 6});
+    sLabel7 = ui::CreateLabel(sPanel1, 0,
+                              L"Для того, чтобы продолжить, нажмите кнопку \"Далее\" и выберите "
+                              L"файлы для удаления.",
+                              {16, 28});
+    sLabel8 = ui::CreateLabel(sPanel1, 0, L"ВАЖНО:", {16, 50}, {.bold = true});
+    sLabel9 = ui::CreateLabel(sPanel1, 0,
+                              L"выбранные файлы после завершения операции не удастся восстановить!",
+                              {76, 50});
+    sLabel10 = ui::CreateLabel(sPanel1, 0, L"Перед началом работы Вы можете", {16, 72});
+    sLabel11 = ui::CreateLinkLabel(sPanel1, IdLabel11, L"посмотреть обучающее видео", {228, 72});
+}
+
+void TMainForm::BuildFileSelectionPage() {
+    ListBoxFiles = ui::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, L"EDIT");
+    ::SetWindowLongPtrW(ListBoxFiles, GWL_STYLE,
+                        ::GetWindowLongPtrW(ListBoxFiles, GWL_STYLE) | WS_CLIPSIBLINGS);
+    sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
+    // Buttons without a caption: the hint is their window text, so screen readers name them.
+    BtnAddFiles = ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
+                                   L"BUTTON", BS_ICON);
+    BtnDelete = ui::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
+                                 {62, 3, 56, 37}, L"BUTTON", BS_ICON);
+    BtnCleanFiles = ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37},
+                                     L"BUTTON", BS_ICON);
+    SetButtonIcon(BtnAddFiles, GlyphAddFiles);
+    SetButtonIcon(BtnDelete, GlyphDeleteEntry);
+    SetButtonIcon(BtnCleanFiles, GlyphClearList);
+    Hints->Add(BtnAddFiles, L"Добавить файлы");
+    Hints->Add(BtnDelete, L"Удалить выделенный файл из списка");
+    Hints->Add(BtnCleanFiles, L"Очистить список");
+    ::EnableWindow(BtnDelete, FALSE);
+    ::EnableWindow(BtnCleanFiles, FALSE);
+
+    // Lies over the list and keeps its place when the window is resized.
+    PanelAddFilesHint = ui::CreatePanel(TabSelectFiles, 0, {224, 136, 233, 57}, L"CHECKBOX");
+    ::SetWindowPos(PanelAddFilesHint, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    sLabel1 = ui::CreateLabel(PanelAddFilesHint, 0, L"Для продолжения работы", {40, 8});
+    LabelAddFiles =
+        ui::CreateLinkLabel(PanelAddFilesHint, IdLabelAddFiles, L"добавьте файлы", {64, 30});
+}
+
+void TMainForm::BuildProgressPage() {
+    Image2 = ui::CreatePicture(TabProgress, 0, {224, 82, 196, 128}, images_.progressPicture.Get());
+    sLabel2 =
+        ui::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
+    sLabel3 = ui::CreateLabel(TabProgress, 0,
+                              L"Идет процесс удаления файлов, не выключайте компьютер и "
+                              L"убедитесь, что файлы не синхронизированы в облачных сервисах...",
+                              {0, 0, 100, kProgressNoteHeight}, {.height = 11});
+    ProgressBar = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
+    ProgressBarCurrentFile = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
+}
+
+void TMainForm::BuildFinishPage() {
+    Image1 = ui::CreatePicture(TabFinish, 0, {224, 3, 205, 264}, images_.finishPicture.Get());
+    sLabel4 = ui::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
+    sLabel5 = ui::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
+}
+
+void TMainForm::SetButtonGlyph(HWND button, int glyph, bool glyphRight) {
+    buttonGlyphs_.push_back(SingleGlyphList(images_, glyph));
+    BUTTON_IMAGELIST list{};
+    list.himl = buttonGlyphs_.back().Get();
+    list.margin = {4, 0, 4, 0};
+    list.uAlign = glyphRight ? BUTTON_IMAGELIST_ALIGN_RIGHT : BUTTON_IMAGELIST_ALIGN_LEFT;
+    ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+}
+
+void TMainForm::SetButtonIcon(HWND button, int glyph) {
+    buttonIcons_.push_back(GlyphIcon(images_, glyph));
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(buttonIcons_.back().Get()));
+}
+
+void TMainForm::Layout() {
+    if (!PageControlMain)
+        return;
+    const SIZE client = ClientSize96(Handle());
+    const int width = client.cx;
+    const int pageHeight = client.cy - kHeaderHeight - kFooterHeight;
+
+    ui::MoveControl(PanelHearer, {0, 0, width, kHeaderHeight});
+    ui::MoveControl(LabelHeaderHint, {10, 5, width - 10 - 3, kHeaderHeight - 5 - 3});
+    ui::MoveControl(PageControlMain, {0, kHeaderHeight, width, pageHeight});
+    for (HWND page : {TabWelcome, TabSelectFiles, TabProgress, TabFinish})
+        ui::MoveControl(page, {0, 0, width, pageHeight});
+
+    ui::MoveControl(sPanel2, {0, client.cy - kFooterHeight, width, kFooterHeight});
+    ui::MoveControl(BtnNext, {width - 5 - 125, 5, 125, 37});
+    ui::MoveControl(BtnBack, {width - 5 - 125 - 5 - 125, 5, 125, 37});
+
+    const int buttonsTop = pageHeight - kFileButtonsHeight;
+    ui::MoveControl(ListBoxFiles, {3, 6, width - 6, buttonsTop - 6 - 3});
+    ui::MoveControl(sPanel3, {0, buttonsTop, width, kFileButtonsHeight});
+
+    const int barsTop = pageHeight - 2 * kProgressBarHeight;
+    ui::MoveControl(sLabel3, {0, barsTop - kProgressNoteHeight, width, kProgressNoteHeight});
+    ui::MoveControl(ProgressBar, {0, barsTop, width, kProgressBarHeight});
+    ui::MoveControl(ProgressBarCurrentFile,
+                    {0, barsTop + kProgressBarHeight, width, kProgressBarHeight});
+}
+
+} // namespace vexlor::wizard

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+
+#include "ui/handles.h"
+
+namespace vexlor::wizard {
+
+inline constexpr int GlyphCount = 16;
+inline constexpr int GlyphSize = 24;
+
+// Glyph indices used by the main window's buttons and menu.
+enum Glyph : int {
+    GlyphDeleteEntry = 0,
+    GlyphSite = 2,
+    GlyphBack = 3,
+    GlyphNext = 4,
+    GlyphSuggest = 5,
+    GlyphHelp = 7,
+    GlyphSupport = 9,
+    GlyphAddFiles = 11,
+    GlyphSocial = 12,
+    GlyphClearList = 13,
+    GlyphExit = 15,
+};
+
+// The main window's pictures: the 24 x 24 glyphs of ImageList24 (32-bit, premultiplied alpha)
+// and the pictures of the welcome, progress and finish pages.
+struct MainImages {
+    std::array<ui::UniqueBitmap, GlyphCount> glyphs;
+    ui::UniqueImageList imageList24;
+    ui::UniqueBitmap welcomePicture;  // 128 x 128
+    ui::UniqueBitmap progressPicture; // 128 x 128
+    ui::UniqueBitmap finishPicture;   // 205 x 264, transparent around the drawing
+};
+
+MainImages CreateMainImages();
+
+// A one-image list holding `glyph`, for a button; the caller owns it.
+ui::UniqueImageList SingleGlyphList(const MainImages& images, int glyph);
+// An icon of `glyph`, for a button without caption; the caller owns it.
+ui::UniqueIcon GlyphIcon(const MainImages& images, int glyph);
+
+} // namespace vexlor::wizard
