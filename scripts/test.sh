@@ -6,11 +6,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/wine-env.sh
 
-scripts/install-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+# VEXLOR_BUILD_DIR lets several builds live side by side; the default is the preset's.
+build=${VEXLOR_BUILD_DIR:-$root/build}
 
-export WINEPREFIX="$root/build/wineprefix-test"
+scripts/install-deps.sh
+cmake --preset mingw -B "$build" -DVEXLOR_BUILD_TESTS=ON >/dev/null
+cmake --build "$build"
+
+export WINEPREFIX="$build/wineprefix-test"
 vexlor_fresh_prefix "$WINEPREFIX"
 unset DISPLAY
 vexlor_ensure_display
@@ -19,7 +22,10 @@ cleanup() {
   [ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
-# Keep one wineserver for the whole run instead of one per test.
+# Keep one wineserver for the whole run instead of one per test. Wine's own helper processes
+# (services, the desktop) start with the first program and live as long as the server: start
+# them here, away from ctest's output pipes, or ctest would wait for them to close.
 wineserver -p
+wine "$build/tests/vexlor_tests.exe" --gtest_list_tests >/dev/null 2>&1 </dev/null || true
 
-ctest --preset mingw "$@"
+ctest --test-dir "$build" --output-on-failure --no-tests=error "$@"

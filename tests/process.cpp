@@ -1,0 +1,108 @@
+#include "process.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace vexlor::testing {
+
+std::wstring VexlorExePath() {
+    const std::string built = VEXLOR_EXE;
+    std::wstring path(built.begin(), built.end());
+    // Built on Linux for Wine: the Unix path is reachable through drive Z:.
+    if (!path.empty() && path.front() == L'/')
+        path = L"Z:" + path;
+    for (auto& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+Process Process::Start(const std::wstring& commandLine) {
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        throw std::runtime_error("CreateProcessW failed: " + std::to_string(::GetLastError()));
+    ::CloseHandle(info.hThread);
+    return Process(ui::UniqueHandleNull(info.hProcess), info.dwProcessId);
+}
+
+Process::~Process() {
+    if (handle_ && Running()) {
+        ::TerminateProcess(handle_.Get(), 99);
+        ::WaitForSingleObject(handle_.Get(), 5000);
+    }
+}
+
+bool Process::Running() const {
+    return ::WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD Process::WaitForExit(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    HANDLE process = handle_.Get();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= milliseconds)
+            break;
+        const DWORD result =
+            ::MsgWaitForMultipleObjects(1, &process, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0)
+            break;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process, &code);
+    return code;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        bool visibleOnly;
+        HWND found = nullptr;
+    } search{processId, className, visibleOnly};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[256] = {};
+            ::GetClassNameW(window, name, 256);
+            if (owner == s->processId && (!s->className || wcscmp(name, s->className) == 0) &&
+                (!s->visibleOnly || ::IsWindowVisible(window))) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
+                   DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        const HWND window = FindProcessWindow(processId, className, true);
+        wchar_t text[256] = {};
+        if (window)
+            ::GetWindowTextW(window, text, 256);
+        if (window && (!caption || wcscmp(text, caption) == 0))
+            return window;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(50);
+    } while (::GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+} // namespace vexlor::testing

@@ -1,0 +1,43 @@
+#pragma once
+// Starting and watching the real vexlor.exe from end-to-end tests.
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/handles.h"
+
+namespace vexlor::testing {
+
+// The Windows path of the vexlor.exe that was built with the tests.
+std::wstring VexlorExePath();
+
+class Process {
+public:
+    // Starts `commandLine` (program path first, quoted as needed).
+    static Process Start(const std::wstring& commandLine);
+    Process(Process&&) = default;
+    ~Process();
+
+    DWORD Id() const { return id_; }
+    HANDLE Handle() const { return handle_.Get(); }
+    // Waits for the process to end while dispatching this thread's messages, so that the
+    // process may send messages to our windows. Returns its exit code, or STILL_ACTIVE.
+    DWORD WaitForExit(DWORD milliseconds);
+    bool Running() const;
+
+private:
+    Process(ui::UniqueHandleNull handle, DWORD id) : handle_(std::move(handle)), id_(id) {}
+    ui::UniqueHandleNull handle_;
+    DWORD id_ = 0;
+};
+
+// Waits, dispatching messages, for a visible top-level window of `processId` with this class
+// and caption; null on time-out.
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
+                   DWORD milliseconds);
+
+// Finds a window of `processId` (any, visible or not) with this class; null if none.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly);
+
+} // namespace vexlor::testing

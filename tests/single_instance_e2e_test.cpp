@@ -1,0 +1,157 @@
+// A second start hands its argument to the running instance and ends; the test plays the
+// running instance with a window of the main window's class and caption.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/single_instance.h"
+#include "process.h"
+#include "ui/handles.h"
+
+namespace vexlor::testing {
+namespace {
+
+struct HandOver {
+    ULONG_PTR data;
+    DWORD size;
+    std::wstring text;
+};
+std::vector<HandOver> received;
+
+LRESULT CALLBACK RunningInstanceProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const auto* text = static_cast<const wchar_t*>(record->lpData);
+        received.push_back({record->dwData, record->cbData,
+                            std::wstring(text, record->cbData / sizeof(wchar_t) - 1)});
+        return TRUE;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Windows of other processes that became visible while the hook was installed.
+std::vector<DWORD> shownBy;
+
+void CALLBACK OnWindowShown(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, LONG, DWORD, DWORD) {
+    if (objectId != OBJID_WINDOW || !window)
+        return;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != ::GetCurrentProcessId())
+        shownBy.push_back(process);
+}
+
+// Out-of-context events arrive as messages of this thread.
+void PumpHook() {
+    for (int i = 0; i < 20; ++i) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(25);
+    }
+}
+
+class SingleInstance : public ::testing::Test {
+protected:
+    void SetUp() override {
+        received.clear();
+        shownBy.clear();
+        hook_ = ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, &OnWindowShown, 0,
+                                  0, WINEVENT_OUTOFCONTEXT);
+    }
+    void TearDown() override {
+        if (hook_)
+            ::UnhookWinEvent(hook_);
+        if (window_)
+            ::DestroyWindow(window_);
+    }
+
+    // Holds the mutex and shows the window a second start looks for.
+    void PlayRunningInstance(bool withWindow) {
+        mutex_.Reset(::CreateMutexW(nullptr, TRUE, app::SingleInstanceMutexName));
+        ASSERT_TRUE(mutex_);
+        ASSERT_NE(::GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS))
+            << "another Vexlor is running in this prefix";
+        if (!withWindow)
+            return;
+        WNDCLASSEXW windowClass{sizeof(windowClass)};
+        windowClass.lpfnWndProc = &RunningInstanceProcedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = app::MainWindowClassName;
+        ::RegisterClassExW(&windowClass);
+        window_ = ::CreateWindowExW(0, app::MainWindowClassName, L"Vexlor", WS_OVERLAPPEDWINDOW, 0,
+                                    0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+    }
+
+    DWORD RunSecondStart(const std::wstring& arguments, DWORD* processId = nullptr) {
+        std::wstring line = L"\"" + VexlorExePath() + L"\"";
+        if (!arguments.empty())
+            line += L" " + arguments;
+        Process second = Process::Start(line);
+        if (processId)
+            *processId = second.Id();
+        return second.WaitForExit(30000);
+    }
+
+    ui::UniqueHandleNull mutex_;
+    HWND window_ = nullptr;
+    HWINEVENTHOOK hook_ = nullptr;
+};
+
+TEST_F(SingleInstance, SecondStartHandsOverUnquotedArgumentAndEnds) {
+    PlayRunningInstance(true);
+    DWORD id = 0;
+    EXPECT_EQ(RunSecondStart(L"\"C:\\My Projects\\plan one.drvk\" second", &id), 0u);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data, 0u);
+    EXPECT_EQ(received[0].text, L"C:\\My Projects\\plan one.drvk");
+    EXPECT_EQ(received[0].size, 2 * (received[0].text.size() + 1));
+    PumpHook();
+    EXPECT_EQ(std::count(shownBy.begin(), shownBy.end(), id), 0)
+        << "the second start showed a window";
+}
+
+TEST_F(SingleInstance, SecondStartWithoutArgumentSendsEmptyText) {
+    PlayRunningInstance(true);
+    EXPECT_EQ(RunSecondStart(L""), 0u);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data, 0u);
+    EXPECT_EQ(received[0].size, 2u);
+    EXPECT_EQ(received[0].text, L"");
+}
+
+TEST_F(SingleInstance, SecondStartWithoutRunningWindowStillEndsQuietly) {
+    PlayRunningInstance(false);
+    DWORD id = 0;
+    EXPECT_EQ(RunSecondStart(L"x.drvk", &id), 0u);
+    EXPECT_TRUE(received.empty());
+    PumpHook();
+    EXPECT_EQ(std::count(shownBy.begin(), shownBy.end(), id), 0)
+        << "the second start showed a window";
+}
+
+TEST_F(SingleInstance, AfterFirstInstanceEndsNextStartRunsNormally) {
+    PlayRunningInstance(true);
+    EXPECT_EQ(RunSecondStart(L""), 0u);
+    ::DestroyWindow(window_);
+    window_ = nullptr;
+    mutex_.Reset(); // the running instance has ended
+
+    Process first = Process::Start(L"\"" + VexlorExePath() + L"\"");
+    const HWND mainWindow = WaitForWindow(first.Id(), L"TMainForm", L"Vexlor", 30000);
+    ASSERT_NE(mainWindow, nullptr) << "the next start did not show its main window";
+    PumpHook();
+    // The hook sees the windows of other processes: without this, the checks above that no
+    // window was shown would prove nothing.
+    EXPECT_GE(std::count(shownBy.begin(), shownBy.end(), first.Id()), 1);
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitForExit(30000), 0u);
+}
+
+} // namespace
+} // namespace vexlor::testing

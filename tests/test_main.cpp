@@ -1,0 +1,31 @@
+// Entry point of the in-process tests: the application object exists as in the program, and
+// no test may reach a real message box or the real shell.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/product.h"
+#include "platform/message_box.h"
+#include "platform/shell.h"
+#include "ui/application.h"
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
+                                              vexlor::app::ApplicationTitle);
+    // A forgotten fake fails the test instead of waiting for a person or opening a browser.
+    vexlor::platform::MessageBoxApi.Replace(
+        [](HWND, const std::wstring& text, const std::wstring&, UINT) {
+            ADD_FAILURE() << "unexpected message box";
+            (void)text;
+            return 0;
+        });
+    vexlor::platform::ShellExecuteApi.Replace([](const vexlor::platform::ShellRequest&) {
+        ADD_FAILURE() << "unexpected shell call";
+        return std::intptr_t{0};
+    });
+    return RUN_ALL_TESTS();
+}
