@@ -40,7 +40,7 @@ bool Process::Running() const {
     return ::WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-DWORD Process::WaitForExit(DWORD milliseconds) {
+DWORD Process::WaitForExit(DWORD milliseconds, bool* showedWindow) {
     const DWORD start = ::GetTickCount();
     HANDLE process = handle_.Get();
     for (;;) {
