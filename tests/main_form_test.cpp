@@ -1,0 +1,224 @@
+// The main window as a user meets it: its frame, pages, texts, navigation and menu.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/web_pages.h"
+#include "fakes.h"
+#include "ui/controls.h"
+#include "wizard/main_form.h"
+
+namespace vexlor::wizard {
+namespace {
+
+using vexlor::testing::RecordedMessageBoxes;
+using vexlor::testing::RecordedShell;
+
+RECT RectInParent(HWND control) {
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+class MainForm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_.Create();
+        form_.Show(SW_SHOWNOACTIVATE);
+    }
+
+    void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+    void Command(int id) { ::SendMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    // Page, Back enabled, Next enabled and title, as the user sees them.
+    void ExpectState(int page, bool back, bool next, const std::wstring& title) {
+        EXPECT_EQ(form_.ActivePage(), page);
+        const HWND pages[] = {form_.TabWelcome, form_.TabSelectFiles, form_.TabProgress,
+                              form_.TabFinish};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(::IsWindowVisible(pages[i]) != FALSE, i == page) << "page " << i;
+        EXPECT_EQ(::IsWindowEnabled(form_.BtnBack) != FALSE, back) << "Назад";
+        EXPECT_EQ(::IsWindowEnabled(form_.BtnNext) != FALSE, next) << "Далее";
+        EXPECT_EQ(ui::TextOf(form_.LabelHeaderHint), title);
+        EXPECT_EQ(ui::TextOf(form_.BtnNext), L"Далее");
+    }
+
+    RecordedMessageBoxes boxes_; // no message may come up unless a test expects it
+    TMainForm form_;
+};
+
+TEST_F(MainForm, FrameMatchesTheProgramsWindow) {
+    wchar_t className[64] = {};
+    ::GetClassNameW(form_.Handle(), className, 64);
+    EXPECT_STREQ(className, L"TMainForm");
+    EXPECT_EQ(ui::TextOf(form_.Handle()), L"Vexlor");
+
+    RECT client;
+    ::GetClientRect(form_.Handle(), &client);
+    EXPECT_EQ(client.right, ui::Scale(694));
+    EXPECT_EQ(client.bottom, ui::Scale(492));
+
+    const LONG_PTR style = ::GetWindowLongPtrW(form_.Handle(), GWL_STYLE);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+
+    MINMAXINFO limits{};
+    ::SendMessageW(form_.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ui::Scale(710));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ui::Scale(550));
+
+    RECT frame;
+    ::GetWindowRect(form_.Handle(), &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+}
+
+TEST_F(MainForm, StartsOnWelcomePage) {
+    ExpectState(PageWelcome, false, true, L"Приветствие");
+    EXPECT_EQ(::GetMenuState(form_.MainMenu1, TMainForm::IdMenuClean, MF_BYCOMMAND) & MF_GRAYED,
+              0u);
+}
+
+TEST_F(MainForm, ButtonsWalkThroughTheStateTable) {
+    Click(form_.BtnNext);
+    ExpectState(PageSelectFiles, true, true, L"Выбор файлов");
+    Click(form_.BtnBack);
+    ExpectState(PageWelcome, false, true, L"Приветствие");
+    Click(form_.BtnNext);
+    Click(form_.BtnNext); // an empty list: straight through to the finish page, no message
+    ExpectState(PageFinish, true, false, L"Операция завершена");
+    EXPECT_TRUE(boxes_.calls.empty());
+    Click(form_.BtnBack);
+    ExpectState(PageSelectFiles, true, true, L"Выбор файлов");
+}
+
+TEST_F(MainForm, ReturnLinkKeepsNextDisabled) {
+    Click(form_.BtnNext);
+    Click(form_.BtnNext);
+    ASSERT_EQ(form_.ActivePage(), PageFinish);
+    Command(TMainForm::IdLabel5);
+    ExpectState(PageSelectFiles, true, false, L"Выбор файлов");
+}
+
+TEST_F(MainForm, NextOnFinishPageDoesNothing) {
+    Click(form_.BtnNext);
+    Click(form_.BtnNext);
+    form_.BtnNextClick(); // the button is disabled; the handler itself must not move either
+    ExpectState(PageFinish, true, false, L"Операция завершена");
+}
+
+TEST_F(MainForm, PagesShowTheirTextsWhereTheyBelong) {
+    const struct {
+        HWND control;
+        const wchar_t* text;
+        int x, y;
+    } expected[] = {
+        {form_.sLabel6, L"Приветствуем Вас в Vexlor файлов.", 16, 6},
+        {form_.sLabel7,
+         L"Для того, чтобы продолжить, нажмите кнопку \"Далее\" и выберите файлы для удаления.", 16,
+         28},
+        {form_.sLabel8, L"ВАЖНО:", 16, 50},
+        {form_.sLabel9, L"выбранные файлы после завершения операции не удастся восстановить!", 76,
+         50},
+        {form_.sLabel10, L"Перед началом работы Вы можете", 16, 72},
+        {form_.sLabel11, L"посмотреть обучающее видео", 228, 72},
+        {form_.sPanel1, L"", 55, 182},
+        {form_.Image3, L"", 71, 32},
+        {form_.sLabel2, L"Пожалуйста, подождите...", 224, 216},
+        {form_.Image2, L"", 224, 82},
+        {form_.sLabel4, L"Операция завершена.", 224, 273},
+        {form_.sLabel5, L"Вернуться на первый шаг", 224, 298},
+        {form_.Image1, L"", 224, 3},
+        {form_.sLabel1, L"Для продолжения работы", 40, 8},
+        {form_.LabelAddFiles, L"добавьте файлы", 64, 30},
+        {form_.PanelAddFilesHint, L"", 224, 136},
+    };
+    for (const auto& item : expected) {
+        EXPECT_EQ(ui::TextOf(item.control), item.text);
+        const RECT rect = RectInParent(item.control);
+        EXPECT_EQ(rect.left, ui::Scale(item.x)) << "x of " << ::testing::PrintToString(item.text);
+        EXPECT_EQ(rect.top, ui::Scale(item.y)) << "y of " << ::testing::PrintToString(item.text);
+    }
+    EXPECT_EQ(ui::TextOf(form_.sLabel3),
+              L"Идет процесс удаления файлов, не выключайте компьютер и убедитесь, что файлы не "
+              L"синхронизированы в облачных сервисах...");
+    EXPECT_EQ(ui::TextOf(form_.BtnBack), L"Назад");
+    // Caption-less buttons are named by their hint, for screen readers.
+    EXPECT_EQ(form_.Hints->TextFor(form_.BtnAddFiles), L"Добавить файлы");
+    EXPECT_EQ(form_.Hints->TextFor(form_.BtnDelete), L"Удалить выделенный файл из списка");
+    EXPECT_EQ(form_.Hints->TextFor(form_.BtnCleanFiles), L"Очистить список");
+    EXPECT_EQ(ui::TextOf(form_.BtnDelete), L"Удалить выделенный файл из списка");
+}
+
+TEST_F(MainForm, BandsAndButtonsKeepTheirPlaceWhenResized) {
+    ::SetWindowPos(form_.Handle(), nullptr, 0, 0, ui::Scale(900), ui::Scale(700),
+                   SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    ::GetClientRect(form_.Handle(), &client);
+    const RECT next = RectInParent(form_.BtnNext);
+    const RECT back = RectInParent(form_.BtnBack);
+    EXPECT_EQ(next.right, client.right - ui::Scale(5));
+    EXPECT_EQ(back.right, next.left - ui::Scale(5));
+    EXPECT_EQ(next.bottom - next.top, ui::Scale(37));
+    EXPECT_EQ(RectInParent(form_.sPanel2).bottom, client.bottom);
+    EXPECT_EQ(RectInParent(form_.PanelHearer).bottom, ui::Scale(41));
+    EXPECT_EQ(RectInParent(form_.PanelAddFilesHint).left, ui::Scale(224));
+}
+
+std::wstring MenuText(HMENU menu, int position) {
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(MainForm, MenuHasEveryItemInOrder) {
+    const HMENU menu = form_.MainMenu1;
+    ASSERT_EQ(::GetMenuItemCount(menu), 2);
+    EXPECT_EQ(MenuText(menu, 0), L"Файл");
+    EXPECT_EQ(MenuText(menu, 1), L"Справка");
+    const std::vector<std::wstring> file = {L"Добавить файлы", L"Очистить список", L"", L"Выход"};
+    const std::vector<std::wstring> help = {
+        L"Справка",          L"", L"Сайт программы",        L"Предложить новую функцию",
+        L"Группа вконтакте", L"", L"Техническая поддержка", L"",
+        L"О программе"};
+    const HMENU fileMenu = ::GetSubMenu(menu, 0);
+    const HMENU helpMenu = ::GetSubMenu(menu, 1);
+    ASSERT_EQ(::GetMenuItemCount(fileMenu), static_cast<int>(file.size()));
+    ASSERT_EQ(::GetMenuItemCount(helpMenu), static_cast<int>(help.size()));
+    for (size_t i = 0; i < file.size(); ++i)
+        EXPECT_EQ(MenuText(fileMenu, static_cast<int>(i)), file[i]);
+    for (size_t i = 0; i < help.size(); ++i)
+        EXPECT_EQ(MenuText(helpMenu, static_cast<int>(i)), help[i]);
+}
+
+TEST_F(MainForm, MenuItemsAndVideoLinkOpenTheirPages) {
+    const struct {
+        int command;
+        const wchar_t* url;
+    } links[] = {
+        {TMainForm::IdMenuHelp, app::TutorialUrl},   {TMainForm::IdMenuSite, app::SiteUrl},
+        {TMainForm::IdMenuSuggest, app::SuggestUrl}, {TMainForm::IdMenuSocial, app::SocialGroupUrl},
+        {TMainForm::IdMenuSupport, app::SupportUrl}, {TMainForm::IdLabel11, app::StartVideoUrl},
+    };
+    for (const auto& link : links) {
+        RecordedShell shell({42});
+        Command(link.command);
+        ASSERT_EQ(shell.calls.size(), 1u) << "command " << link.command;
+        EXPECT_EQ(shell.calls[0].file, link.url);
+    }
+}
+
+TEST_F(MainForm, ExitClosesTheWindow) {
+    Command(TMainForm::IdMenuExit);
+    EXPECT_EQ(form_.Handle(), nullptr);
+    MSG message;
+    EXPECT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+} // namespace
+} // namespace vexlor::wizard
