@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Pictures of the four wizard pages as the real main window draws them, on a virtual display:
+# build/screenshots/page-0.png ... page-3.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+. scripts/wine-env.sh
+
+scripts/install-deps.sh
+cmake --preset mingw -DVEXLOR_BUILD_TESTS=ON >/dev/null
+cmake --build --preset mingw --target vexlor_page_screens
+
+export WINEPREFIX="$root/build/wineprefix-screens"
+[ -f "$WINEPREFIX/system.reg" ] || vexlor_fresh_prefix "$WINEPREFIX"
+unset DISPLAY
+vexlor_ensure_display
+trap '[ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null; true' EXIT
+
+out="$root/build/screenshots"
+rm -rf "$out" && mkdir -p "$out"
+wine build/tests/vexlor_page_screens.exe "$(winepath -w "$out")"
+for i in 0 1 2 3; do
+  [ -f "$out/page-$i.bmp" ] && /usr/bin/convert "$out/page-$i.bmp" "$out/page-$i.png" && rm "$out/page-$i.bmp"
+done
+WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+ls "$out"

@@ -1,0 +1,124 @@
+// Saves a picture of each wizard page, as the real main window shows it, to page-N.bmp in the
+// folder given as the first argument. The progress page is captured in the middle of a real
+// deletion run of a large scratch file, from a timer that the run's message processing fires.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/product.h"
+#include "platform/message_box.h"
+#include "ui/application.h"
+#include "ui/handles.h"
+#include "wizard/main_form.h"
+
+namespace {
+
+std::wstring outputFolder;
+vexlor::wizard::TMainForm* form = nullptr;
+bool progressCaptured = false;
+
+void Flush() {
+    ::RedrawWindow(form->Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    ::GdiFlush();
+}
+
+bool SaveWindowPicture(HWND window, const std::wstring& path) {
+    RECT frame;
+    ::GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    vexlor::ui::WindowDc screen(nullptr);
+    vexlor::ui::MemoryDc memory(screen.Get());
+    vexlor::ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
+    {
+        vexlor::ui::SelectedObject selected(memory.Get(), bitmap.Get());
+        ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), frame.left, frame.top, SRCCOPY);
+    }
+    BITMAPINFOHEADER header{sizeof(header), width, height, 1, 24, BI_RGB};
+    const DWORD rowBytes = ((width * 3 + 3) / 4) * 4;
+    std::vector<char> pixels(rowBytes * height);
+    ::GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{
+        0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(header) + pixels.size()), 0, 0,
+        sizeof(BITMAPFILEHEADER) + sizeof(header)};
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out)
+        return false;
+    fwrite(&file, sizeof(file), 1, out);
+    fwrite(&header, sizeof(header), 1, out);
+    fwrite(pixels.data(), 1, pixels.size(), out);
+    fclose(out);
+    return true;
+}
+
+void Capture(int page) {
+    Flush();
+    ::Sleep(300);
+    Flush();
+    SaveWindowPicture(form->Handle(), outputFolder + L"\\page-" + std::to_wstring(page) + L".bmp");
+}
+
+void CALLBACK CaptureDuringRun(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (form->ActivePage() == vexlor::wizard::PageProgress) {
+        Capture(2);
+        progressCaptured = true;
+    }
+}
+
+std::wstring MakeScratchFile() {
+    const std::wstring path = outputFolder + L"\\scratch.bin";
+    vexlor::ui::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::vector<char> block(1 << 20, 'x');
+    for (int i = 0; i < 384; ++i) {
+        DWORD written = 0;
+        ::WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
+    }
+    return path;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fputs("usage: vexlor_page_screens FOLDER\n", stderr);
+        return 2;
+    }
+    outputFolder = argv[1];
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
+                                              vexlor::app::ApplicationTitle);
+    int unexpectedBoxes = 0;
+    vexlor::platform::MessageBoxApi.Replace(
+        [&](HWND, const std::wstring&, const std::wstring&, UINT) { return ++unexpectedBoxes, 1; });
+
+    vexlor::wizard::TMainForm mainForm;
+    form = &mainForm;
+    mainForm.Create();
+    mainForm.Show(SW_SHOWNORMAL);
+    Capture(0);
+
+    mainForm.BtnNextClick();
+    const std::wstring scratch = MakeScratchFile();
+    ::SendMessageW(mainForm.ListBoxFiles, LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(L"C:\\Users\\Public\\Documents\\report-2026.docx"));
+    ::SendMessageW(mainForm.ListBoxFiles, LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(scratch.c_str()));
+    ::ShowWindow(mainForm.PanelAddFilesHint, SW_HIDE); // as the list's own update would
+    Capture(1);
+
+    ::SetTimer(nullptr, 0, 200, &CaptureDuringRun);
+    mainForm.BtnNextClick(); // the real run: destroys the scratch file, lands on page 3
+    Capture(3);
+
+    std::fprintf(stdout, "progress page captured: %s, message boxes: %d\n",
+                 progressCaptured ? "yes" : "no", unexpectedBoxes);
+    return progressCaptured ? 0 : 1;
+}
