@@ -22,12 +22,25 @@ trap '[ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null; true
 wine build/src/vexlor.exe "$@" &
 pid=$!
 shot="$root/build/vexlor-screenshot.png"
-for _ in $(seq 1 100); do
-  xdotool search --name '^Vexlor$' >/dev/null 2>&1 && break
+window=""
+for _ in $(seq 1 150); do
+  window=$(xdotool search --onlyvisible --name '^Vexlor$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
   sleep 0.2
 done
+if [ -z "$window" ]; then
+  echo "Vexlor did not show its window" >&2
+  WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+  exit 1
+fi
 sleep 2 # let the window paint
-import -window root "$shot"
+import -window "$window" "$shot"
 echo "Screenshot of the running program: $shot"
+# Close it as a user would, so that it saves its settings and ends by itself.
+xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 2>/dev/null || true
+for _ in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.2
+done
 WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
