@@ -111,6 +111,16 @@ SIZE MeasureText(const std::wstring& text, const FontSpec& font) {
     return {box.right - box.left, box.bottom - box.top};
 }
 
+// A zero width means "as wide and high as the text": measured at screen resolution and given
+// back at 96 dpi, since CreateControl scales.
+Bounds SizedToText(const Bounds& bounds, const std::wstring& text, const FontSpec& font) {
+    if (bounds.width != 0)
+        return bounds;
+    const SIZE size = MeasureText(text, font);
+    return {bounds.x, bounds.y, ::MulDiv(size.cx, 96, ScreenDpi()) + 1,
+            ::MulDiv(size.cy, 96, ScreenDpi())};
+}
+
 } // namespace
 
 int Scale(int pixels) {
@@ -190,37 +200,24 @@ HWND CreatePanel(HWND parent, int id, const Bounds& bounds, const wchar_t* style
 
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
                  const FontSpec& font, DWORD extraStyle) {
-    Bounds placed = bounds;
-    if (placed.width == 0) {
-        const SIZE size = MeasureText(text, font);
-        // Measured at screen resolution; stored back at 96 dpi for CreateControl to scale.
-        placed.width = ::MulDiv(size.cx, 96, ScreenDpi()) + 1;
-        placed.height = ::MulDiv(size.cy, 96, ScreenDpi());
-    }
     return CreateControl({.parent = parent,
                           .id = id,
                           .windowClass = L"STATIC",
                           .text = text,
                           .style = SS_LEFT | SS_NOPREFIX | extraStyle,
-                          .bounds = placed,
+                          .bounds = SizedToText(bounds, text, font),
                           .font = font});
 }
 
 HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
                      int fontHeight) {
     const FontSpec font{.height = fontHeight, .bold = true, .underline = true};
-    Bounds placed = bounds;
-    if (placed.width == 0) {
-        const SIZE size = MeasureText(text, font);
-        placed.width = ::MulDiv(size.cx, 96, ScreenDpi()) + 1;
-        placed.height = ::MulDiv(size.cy, 96, ScreenDpi());
-    }
     return CreateControl({.parent = parent,
                           .id = id,
                           .windowClass = L"STATIC",
                           .text = text,
                           .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                          .bounds = placed,
+                          .bounds = SizedToText(bounds, text, font),
                           .font = font,
                           .handCursor = true});
 }
