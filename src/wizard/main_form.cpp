@@ -5,6 +5,9 @@
 #include "app/product.h"
 #include "app/single_instance.h"
 #include "app/web_pages.h"
+#include "settings/data_folder.h"
+#include "settings/file_type.h"
+#include "settings/settings.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dispatch.h"
@@ -171,7 +174,11 @@ void TMainForm::FormCreate() {
     // The pages' tabs never show: pages change only through the navigation handlers.
     ShowPage(PageWelcome);
     ::SetTimer(Handle(), IdTimerDialogs, 1000, nullptr);
-    // Then the data folder, the file-type association and the first-run defaults.
+    // The folder's outcome is not checked: the update check creates it again when it needs it.
+    settings::CreateDataFolder();
+    // Rewritten at every start, so that a moved program or a changed value is put right.
+    settings::RegisterProjectFileType();
+    settings::WriteFirstRunDefaults();
     LoadMainSettings();
 }
 

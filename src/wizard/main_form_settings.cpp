@@ -1,8 +1,14 @@
 // Settings kept by the main window.
 #include "wizard/main_form.h"
 
+#include "settings/settings.h"
+#include "ui/skin.h"
+
 namespace vexlor::wizard {
 
-void TMainForm::SaveMainSettings() {}
+void TMainForm::SaveMainSettings() {
+    // Written on every close though nothing reads it back: the skin never changes at start.
+    settings::WriteSettingString(L"Skin", ui::SkinName);
+}
 
 } // namespace vexlor::wizard
