@@ -17,6 +17,26 @@ std::wstring VexlorExePath() {
     return path;
 }
 
+namespace {
+
+// Every started program belongs to this job, which ends them all when the test process ends,
+// even when it is killed for taking too long: a leftover Vexlor would turn the next test's
+// start into a second start.
+HANDLE KillOnExitJob() {
+    static const HANDLE job = [] {
+        const HANDLE created = ::CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (created)
+            ::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits,
+                                      sizeof(limits));
+        return created;
+    }();
+    return job;
+}
+
+} // namespace
+
 Process Process::Start(const std::wstring& commandLine) {
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
@@ -25,6 +45,8 @@ Process Process::Start(const std::wstring& commandLine) {
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info))
         throw std::runtime_error("CreateProcessW failed: " + std::to_string(::GetLastError()));
+    if (const HANDLE job = KillOnExitJob())
+        ::AssignProcessToJobObject(job, info.hProcess);
     ::CloseHandle(info.hThread);
     return Process(ui::UniqueHandleNull(info.hProcess), info.dwProcessId);
 }
@@ -47,8 +69,13 @@ DWORD Process::WaitForExit(DWORD milliseconds, bool* showedWindow) {
         const DWORD elapsed = ::GetTickCount() - start;
         if (elapsed >= milliseconds)
             break;
-        const DWORD result =
-            ::MsgWaitForMultipleObjects(1, &process, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        if (showedWindow && FindProcessWindow(id_, nullptr, true)) {
+            *showedWindow = true;
+            break;
+        }
+        // Short waits while watching, so that a window shown only briefly is still seen.
+        const DWORD wait = showedWindow ? 5 : milliseconds - elapsed;
+        const DWORD result = ::MsgWaitForMultipleObjects(1, &process, FALSE, wait, QS_ALLINPUT);
         if (result == WAIT_OBJECT_0)
             break;
         MSG message;

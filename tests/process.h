@@ -23,8 +23,8 @@ public:
     HANDLE Handle() const { return handle_.Get(); }
     // Waits for the process to end while dispatching this thread's messages, so that the
     // process may send messages to our windows. Returns its exit code, or STILL_ACTIVE.
-    // When `showedWindow` is given, the process's top-level windows are polled meanwhile and
-    // it is set when one of them was visible.
+    // When `showedWindow` is given, the process's top-level windows are polled meanwhile; it
+    // is set, and the wait ends early, as soon as one of them is visible.
     DWORD WaitForExit(DWORD milliseconds, bool* showedWindow = nullptr);
     bool Running() const;
 

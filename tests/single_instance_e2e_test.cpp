@@ -110,9 +110,11 @@ TEST_F(SingleInstance, AfterFirstInstanceEndsNextStartRunsNormally) {
     window_ = nullptr;
     mutex_.Reset(); // the running instance has ended
 
-    // WaitForWindow polls with the same search that saw no window of the second starts above;
-    // finding this one shows that search works.
+    // The watch that saw no window of the second starts above must see this one's.
     Process first = Process::Start(L"\"" + VexlorExePath() + L"\"");
+    bool showedWindow = false;
+    EXPECT_EQ(first.WaitForExit(30000, &showedWindow), static_cast<DWORD>(STILL_ACTIVE));
+    EXPECT_TRUE(showedWindow);
     const HWND mainWindow = WaitForWindow(first.Id(), L"TMainForm", L"Vexlor", 30000);
     ASSERT_NE(mainWindow, nullptr) << "the next start did not show its main window";
     ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
