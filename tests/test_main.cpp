@@ -1,11 +1,12 @@
 // Entry point of the in-process tests: the application object exists as in the program, and
-// no test may reach a real message box or the real shell.
+// no test may reach a real message box, the open-file dialog or the real shell.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include "app/product.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "ui/application.h"
@@ -26,6 +27,10 @@ int wmain(int argc, wchar_t** argv) {
     vexlor::platform::ShellExecuteApi.Replace([](const vexlor::platform::ShellRequest&) {
         ADD_FAILURE() << "unexpected shell call";
         return std::intptr_t{0};
+    });
+    vexlor::platform::GetOpenFileNameApi.Replace([](OPENFILENAMEW&) {
+        ADD_FAILURE() << "unexpected open-file dialog";
+        return vexlor::platform::OpenFileNameResult{};
     });
     return RUN_ALL_TESTS();
 }

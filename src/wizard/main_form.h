@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,14 @@
 #include "ui/window.h"
 #include "wizard/main_images.h"
 #include "wizard/navigation.h"
+#include "wipe/deletion_run.h"
 
 namespace vexlor::wizard {
 
 // The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
 // band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
 // and the deletion run can reach them by name.
-class TMainForm : public ui::Window, private WizardView {
+class TMainForm : public ui::Window, private WizardView, private wipe::RunView {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -134,6 +136,23 @@ private:
     void SetTitle(const std::wstring& title) override;
     void ShowPage(int page) override;
     void RunClean() override;
+
+    // wipe::RunView: the list, the two bars and the message pump for the deletion run.
+    void ResetFileBar(int maximum) override;
+    void SetFileBarPosition(int position) override;
+    void ProcessMessages() override;
+    int EntryCount() const override;
+    std::optional<std::wstring> EntryAt(int index) const override;
+    void ResetOverallBar(int maximum) override;
+    void SetOverallBarPosition(int position) override;
+    bool CleanFile(const std::wstring& path) override;
+
+    // The file list's updates: (a) the delete button, then (b) to (e) the rest.
+    void UpdateDeleteButton();
+    void UpdateListState();
+    void WatchListBoxMouse();
+    static LRESULT CALLBACK ListBoxMouseSubclass(HWND list, UINT message, WPARAM wParam,
+                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR form);
 
     void BuildControls();
     void BuildWelcomePage();

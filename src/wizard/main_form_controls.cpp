@@ -72,6 +72,7 @@ void TMainForm::BuildFileSelectionPage() {
     ListBoxFiles = ui::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, L"EDIT");
     ::SetWindowLongPtrW(ListBoxFiles, GWL_STYLE,
                         ::GetWindowLongPtrW(ListBoxFiles, GWL_STYLE) | WS_CLIPSIBLINGS);
+    WatchListBoxMouse();
     sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
     // Buttons without a caption: the hint is their window text, so screen readers name them.
     BtnAddFiles = ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},

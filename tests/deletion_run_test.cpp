@@ -1,0 +1,234 @@
+// The deletion run through the real main window: "Далее" on the file page, real files.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "temp_files.h"
+#include "ui/app_cursor.h"
+#include "ui/controls.h"
+#include "ui/error_box.h"
+#include "wizard/main_form.h"
+
+namespace vexlor::wizard {
+namespace {
+
+using platform::ScopedSeam;
+using vexlor::testing::Exists;
+using vexlor::testing::ReadAll;
+using vexlor::testing::SystemText;
+using vexlor::testing::TempFolder;
+
+constexpr wchar_t kWarning[] = L"Некоторые файлы могли быть удалены не окончательно или не "
+                               L"удалены. Возможно недостаточно прав для совершения операции. ";
+
+// One message box as the run meets it, with the state of the window at that moment.
+struct Box {
+    std::wstring text;
+    UINT flags;
+    bool hourglass;
+    int page;
+    bool windowAlive;
+};
+
+class DeletionRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_.Create();
+        form_.BtnNextClick(); // to the file page
+    }
+
+    void TearDown() override {
+        // A window closed during a run posts WM_QUIT; it must not end a later test's pump.
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    void AddEntry(const std::wstring& path) {
+        ::SendMessageW(form_.ListBoxFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    }
+
+    // "Далее" as a click delivers it, through the window's command handling.
+    void PressNext() {
+        ::SendMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdBtnNext, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(form_.BtnNext));
+    }
+
+    static std::pair<int, int> BarState(HWND bar) {
+        return {static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0)),
+                static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0))};
+    }
+
+    void ExpectFinished() {
+        EXPECT_EQ(form_.ActivePage(), PageFinish);
+        EXPECT_EQ(ui::TextOf(form_.LabelHeaderHint), L"Операция завершена");
+        EXPECT_TRUE(::IsWindowEnabled(form_.BtnBack));
+        EXPECT_FALSE(::IsWindowEnabled(form_.BtnNext));
+        EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
+    }
+
+    // Every delete goes through here: `onDelete` may act first, then the file is deleted for
+    // real unless it is listed in `undeletable_`.
+    ScopedSeam<platform::DeleteFileSignature> deletes_{
+        platform::DeleteFileApi, [this](const std::wstring& path) {
+            deleteCalls_.push_back(path);
+            hourglassDuringRun_ = ui::AppCursorIsWait();
+            pageDuringRun_ = form_.ActivePage();
+            if (onDelete_)
+                onDelete_(path);
+            for (const auto& stuck : undeletable_)
+                if (stuck == path)
+                    return false;
+            return ::DeleteFileW(path.c_str()) != FALSE;
+        }};
+    ScopedSeam<platform::SleepSignature> noSleep_{platform::SleepApi, [](DWORD) {}};
+    ScopedSeam<platform::MessageBoxSignature> boxes_{
+        platform::MessageBoxApi,
+        [this](HWND, const std::wstring& text, const std::wstring&, UINT flags) {
+            boxes.push_back({text, flags, ui::AppCursorIsWait(), form_.ActivePage(),
+                             ::IsWindow(formHandle_) != FALSE});
+            return IDOK;
+        }};
+
+    TempFolder folder_;
+    TMainForm form_;
+    HWND formHandle_ = nullptr;
+    std::vector<Box> boxes;
+    std::vector<std::wstring> deleteCalls_;
+    std::vector<std::wstring> undeletable_;
+    std::function<void(const std::wstring&)> onDelete_;
+    bool hourglassDuringRun_ = false;
+    int pageDuringRun_ = -1;
+};
+
+TEST_F(DeletionRun, DestroysListedFilesOnlyAndSkipsEntriesWhoseFileIsGone) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 1000);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 1);
+    const std::wstring outside = folder_.MakeFile(L"outside.bin", 300, 'o');
+    const std::wstring subfolder = folder_.PathOf(L"sub");
+    ::CreateDirectoryW(subfolder.c_str(), nullptr);
+    for (const auto& entry : {a, folder_.PathOf(L"never.bin"), subfolder, a, b})
+        AddEntry(entry);
+
+    PressNext();
+
+    EXPECT_TRUE(boxes.empty()) << "a message came up although every file was deleted";
+    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b})) << "the duplicate must be skipped";
+    EXPECT_FALSE(Exists(a));
+    EXPECT_FALSE(Exists(b));
+    EXPECT_EQ(ReadAll(outside), std::vector<char>(300, 'o'));
+    EXPECT_TRUE(Exists(subfolder));
+    EXPECT_TRUE(hourglassDuringRun_);
+    EXPECT_EQ(pageDuringRun_, PageProgress);
+    EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(5, 5));
+    EXPECT_EQ(BarState(form_.ProgressBarCurrentFile), std::make_pair(1, 1)) << "the last file's";
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 5) << "the list is kept";
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, FileThatStaysIsReportedOnceAfterTheOthers) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring stuck1 = folder_.MakeFile(L"stuck1.bin", 10);
+    const std::wstring stuck2 = folder_.MakeFile(L"stuck2.bin", 10);
+    const std::wstring c = folder_.MakeFile(L"c.bin", 10);
+    undeletable_ = {stuck1, stuck2};
+    for (const auto& entry : {a, stuck1, stuck2, c})
+        AddEntry(entry);
+
+    PressNext();
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kWarning);
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_TRUE(boxes[0].hourglass) << "the warning comes while the run still holds the cursor";
+    EXPECT_EQ(boxes[0].page, PageProgress);
+    EXPECT_FALSE(Exists(a));
+    EXPECT_FALSE(Exists(c)) << "the run must go on after a file that stays";
+    EXPECT_EQ(ReadAll(stuck1), std::vector<char>(12, 0));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, FileThatCannotBeOpenedEndsTheRunOnTheFinishPageWithItsError) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring held = folder_.MakeFile(L"held.bin", 10, 'h');
+    const std::wstring c = folder_.MakeFile(L"c.bin", 10, 'c');
+    for (const auto& entry : {a, held, c})
+        AddEntry(entry);
+    const HANDLE holder = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    PressNext();
+    ::CloseHandle(holder);
+
+    ASSERT_EQ(boxes.size(), 1u) << "one error box and no warning";
+    EXPECT_EQ(boxes[0].text, ui::ErrorBoxText(L"Cannot open file \"" + held + L"\". " +
+                                              SystemText(ERROR_SHARING_VIOLATION)));
+    EXPECT_EQ(boxes[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(boxes[0].page, PageFinish) << "the error shows after the finish page";
+    EXPECT_FALSE(boxes[0].hourglass);
+    EXPECT_FALSE(Exists(a));
+    EXPECT_EQ(ReadAll(held), std::vector<char>(10, 'h'));
+    EXPECT_EQ(ReadAll(c), std::vector<char>(10, 'c'));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, ListClearedDuringTheRunEndsItWithoutReadingPastTheEnd) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 10, 'b');
+    const std::wstring c = folder_.MakeFile(L"c.bin", 10, 'c');
+    for (const auto& entry : {a, b, c})
+        AddEntry(entry);
+    // "Очистить список" from the menu while the first file is being destroyed.
+    onDelete_ = [this](const std::wstring&) {
+        ::PostMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuClean, 0), 0);
+    };
+
+    PressNext();
+
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(deleteCalls_, std::vector<std::wstring>{a});
+    EXPECT_EQ(ReadAll(b), std::vector<char>(10, 'b'));
+    EXPECT_EQ(ReadAll(c), std::vector<char>(10, 'c'));
+    EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(3, 3)) << "the bar still completes";
+    EXPECT_TRUE(boxes.empty());
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, ClosingDuringTheRunLetsItFinishThenEndsTheWindow) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring stuck = folder_.MakeFile(L"stuck.bin", 10);
+    const std::wstring c = folder_.MakeFile(L"c.bin", 10);
+    for (const auto& entry : {a, stuck, c})
+        AddEntry(entry);
+    undeletable_ = {stuck};
+    formHandle_ = form_.Handle();
+    bool aliveAtLastFile = false;
+    onDelete_ = [&](const std::wstring& path) {
+        if (path == a)
+            ::PostMessageW(formHandle_, WM_CLOSE, 0, 0); // the close box, mid-run
+        if (path == c)
+            aliveAtLastFile = ::IsWindow(formHandle_) != FALSE;
+    };
+
+    PressNext();
+
+    EXPECT_TRUE(aliveAtLastFile) << "the window was destroyed under the running loop";
+    EXPECT_FALSE(Exists(c));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kWarning);
+    EXPECT_TRUE(boxes[0].windowAlive);
+    EXPECT_EQ(form_.ActivePage(), PageFinish);
+    EXPECT_FALSE(::IsWindow(formHandle_)) << "the close asked for during the run was dropped";
+    EXPECT_FALSE(ui::AppCursorIsWait());
+}
+
+} // namespace
+} // namespace vexlor::wizard

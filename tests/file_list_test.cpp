@@ -1,0 +1,244 @@
+// The file list on page 1 of the real main window: the open-file dialog, removal, clearing, and
+// the buttons, menu item and hint that follow the list.
+#include <windows.h>
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "platform/file_dialog.h"
+#include "ui/controls.h"
+#include "wizard/main_form.h"
+
+namespace vexlor::wizard {
+namespace {
+
+using platform::ScopedSeam;
+
+// Stands in for the dialog: keeps the settings it was shown with and answers with the next
+// choice, written the way the real dialog writes it; nothing stands for a cancel.
+class FakeOpenDialog {
+public:
+    std::vector<std::optional<std::vector<std::wstring>>> answers;
+    std::vector<OPENFILENAMEW> shown;
+    std::vector<std::wstring> filters;
+
+private:
+    platform::OpenFileNameResult Answer(OPENFILENAMEW& dialog) {
+        shown.push_back(dialog);
+        filters.emplace_back(dialog.lpstrFilter, FilterLength(dialog.lpstrFilter));
+        if (answers.size() < shown.size() || !answers[shown.size() - 1])
+            return {};
+        const std::wstring result = ResultText(*answers[shown.size() - 1]);
+        if (result.size() > dialog.nMaxFile)
+            return {false, FNERR_BUFFERTOOSMALL};
+        std::copy(result.begin(), result.end(), dialog.lpstrFile);
+        return {true, 0};
+    }
+
+    // Up to and with the empty string that ends the list.
+    static size_t FilterLength(const wchar_t* filter) {
+        size_t length = 0;
+        while (filter[length] != L'\0' || filter[length + 1] != L'\0')
+            ++length;
+        return length + 2;
+    }
+
+    // One full path, or the folder of the first path followed by the names.
+    static std::wstring ResultText(const std::vector<std::wstring>& paths) {
+        if (paths.size() == 1)
+            return paths[0] + L'\0' + L'\0';
+        const std::wstring folder = paths[0].substr(0, paths[0].rfind(L'\\'));
+        std::wstring text = folder + L'\0';
+        for (const auto& path : paths)
+            text += path.substr(path.rfind(L'\\') + 1) + L'\0';
+        return text + L'\0';
+    }
+
+    ScopedSeam<platform::GetOpenFileNameSignature> seam_{
+        platform::GetOpenFileNameApi, [this](OPENFILENAMEW& dialog) { return Answer(dialog); }};
+};
+
+class FileList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_.Create();
+        form_.Show(SW_SHOWNOACTIVATE);
+    }
+
+    void Command(int id) { ::SendMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    void AddFiles(std::optional<std::vector<std::wstring>> choice) {
+        dialog_.answers.push_back(std::move(choice));
+        Command(TMainForm::IdBtnAddFiles);
+    }
+
+    std::vector<std::wstring> Entries() {
+        std::vector<std::wstring> entries;
+        const int count = static_cast<int>(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            std::wstring text(::SendMessageW(form_.ListBoxFiles, LB_GETTEXTLEN, i, 0) + 1, L'\0');
+            text.resize(::SendMessageW(form_.ListBoxFiles, LB_GETTEXT, i,
+                                       reinterpret_cast<LPARAM>(text.data())));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+
+    // A press of `button` ("down" message) over entry `index`, and its release.
+    void MouseOnEntry(UINT down, UINT up, int index) {
+        RECT item{};
+        ::SendMessageW(form_.ListBoxFiles, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        const LPARAM point = MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
+        ::SendMessageW(form_.ListBoxFiles, down, 0, point);
+        ::SendMessageW(form_.ListBoxFiles, up, 0, point);
+    }
+
+    bool DeleteEnabled() { return ::IsWindowEnabled(form_.BtnDelete) != FALSE; }
+
+    // Updates (b) to (e): clear button, menu item, "Далее" and the hint, all from the count.
+    void ExpectListState(bool hasEntries) {
+        EXPECT_EQ(::IsWindowEnabled(form_.BtnCleanFiles) != FALSE, hasEntries) << "BtnCleanFiles";
+        const UINT menuState =
+            ::GetMenuState(form_.MainMenu1, TMainForm::IdMenuClean, MF_BYCOMMAND);
+        EXPECT_EQ((menuState & MF_GRAYED) == 0, hasEntries) << "MI_Clean";
+        EXPECT_EQ(::IsWindowEnabled(form_.BtnNext) != FALSE, hasEntries) << "BtnNext";
+        const bool hintShown =
+            (::GetWindowLongPtrW(form_.PanelAddFilesHint, GWL_STYLE) & WS_VISIBLE) != 0;
+        EXPECT_EQ(hintShown, !hasEntries) << "PanelAddFilesHint";
+    }
+
+    vexlor::testing::RecordedMessageBoxes boxes_; // none may come up
+    FakeOpenDialog dialog_;
+    TMainForm form_;
+};
+
+TEST_F(FileList, DialogAsksForSeveralExistingFilesOfAnyType) {
+    form_.BtnNextClick();
+    AddFiles(std::nullopt);
+    ASSERT_EQ(dialog_.shown.size(), 1u);
+    const OPENFILENAMEW& shown = dialog_.shown[0];
+    EXPECT_EQ(shown.hwndOwner, form_.Handle());
+    EXPECT_EQ(dialog_.filters[0], std::wstring(L"Все файлы\0*.*\0\0", 15));
+    EXPECT_EQ(shown.nFilterIndex, 1u);
+    const DWORD required = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST |
+                           OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    EXPECT_EQ(shown.Flags & required, required);
+    EXPECT_EQ(shown.lpstrTitle, nullptr) << "the system's own title";
+    EXPECT_EQ(shown.lpstrDefExt, nullptr) << "no default extension";
+    EXPECT_EQ(shown.lpstrCustomFilter, nullptr);
+}
+
+TEST_F(FileList, CancelFromTheMenuOnTheWelcomePageShowsFilePageAndStillUpdates) {
+    ASSERT_EQ(form_.ActivePage(), PageWelcome);
+    dialog_.answers.push_back(std::nullopt);
+    Command(TMainForm::IdMenuAddFiles);
+    EXPECT_EQ(dialog_.shown.size(), 1u);
+    EXPECT_EQ(form_.ActivePage(), PageSelectFiles);
+    EXPECT_EQ(ui::TextOf(form_.LabelHeaderHint), L"Выбор файлов");
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(DeleteEnabled());
+    ExpectListState(false);
+}
+
+TEST_F(FileList, AddingAppendsInOrderKeepsDuplicatesAndLeavesTheDeleteButton) {
+    form_.BtnNextClick();
+    AddFiles(std::vector<std::wstring>{L"C:\\data\\b.txt", L"C:\\data\\a.txt"});
+    AddFiles(std::vector<std::wstring>{L"D:\\other\\b.txt"});
+    AddFiles(std::vector<std::wstring>{L"C:\\data\\b.txt"});
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"C:\\data\\b.txt", L"C:\\data\\a.txt",
+                                                    L"D:\\other\\b.txt", L"C:\\data\\b.txt"}));
+    EXPECT_FALSE(DeleteEnabled()) << "adding does not select";
+    ExpectListState(true);
+
+    MouseOnEntry(WM_LBUTTONDOWN, WM_LBUTTONUP, 1);
+    ASSERT_TRUE(DeleteEnabled());
+    AddFiles(std::nullopt); // a cancel, with the list not empty
+    AddFiles(std::vector<std::wstring>{L"C:\\e.txt"});
+    EXPECT_TRUE(DeleteEnabled()) << "adding leaves the delete button as it was";
+    ExpectListState(true);
+}
+
+TEST_F(FileList, OnlyAMousePressOverTheListUpdatesTheDeleteButton) {
+    form_.BtnNextClick();
+    AddFiles(std::vector<std::wstring>{L"C:\\x\\1", L"C:\\x\\2", L"C:\\x\\3"});
+    ::SetFocus(form_.ListBoxFiles);
+
+    ::SendMessageW(form_.ListBoxFiles, WM_KEYDOWN, VK_DOWN, 0);
+    ::SendMessageW(form_.ListBoxFiles, WM_KEYUP, VK_DOWN, 0);
+    ASSERT_NE(::SendMessageW(form_.ListBoxFiles, LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_FALSE(DeleteEnabled()) << "keyboard selection changed the delete button";
+
+    // A right press does not select, but applies the update to the selection there is.
+    MouseOnEntry(WM_RBUTTONDOWN, WM_RBUTTONUP, 2);
+    EXPECT_TRUE(DeleteEnabled());
+
+    ::SendMessageW(form_.ListBoxFiles, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    EXPECT_TRUE(DeleteEnabled()) << "only a press updates it";
+    MouseOnEntry(WM_MBUTTONDOWN, WM_MBUTTONUP, 0);
+    EXPECT_FALSE(DeleteEnabled());
+
+    // The left press has selected the entry under the pointer by the time the handler runs.
+    MouseOnEntry(WM_LBUTTONDOWN, WM_LBUTTONUP, 2);
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCURSEL, 0, 0), 2);
+    EXPECT_TRUE(DeleteEnabled());
+}
+
+TEST_F(FileList, DeleteRemovesTheSelectedEntryOnly) {
+    form_.BtnNextClick();
+    AddFiles(std::vector<std::wstring>{L"C:\\x\\1", L"C:\\x\\2"});
+
+    Command(TMainForm::IdBtnDelete); // nothing selected: nothing removed, updates all the same
+    EXPECT_EQ(Entries().size(), 2u);
+
+    MouseOnEntry(WM_LBUTTONDOWN, WM_LBUTTONUP, 0);
+    Command(TMainForm::IdBtnDelete);
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"C:\\x\\2"});
+    EXPECT_FALSE(DeleteEnabled());
+    ExpectListState(true);
+
+    MouseOnEntry(WM_LBUTTONDOWN, WM_LBUTTONUP, 0);
+    Command(TMainForm::IdBtnDelete);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(DeleteEnabled());
+    ExpectListState(false);
+}
+
+TEST_F(FileList, ClearEmptiesTheListOnAnyPage) {
+    form_.BtnNextClick();
+    AddFiles(std::vector<std::wstring>{L"C:\\x\\1", L"C:\\x\\2"});
+    MouseOnEntry(WM_LBUTTONDOWN, WM_LBUTTONUP, 1);
+    Command(TMainForm::IdBtnCleanFiles);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(DeleteEnabled());
+    ExpectListState(false);
+
+    // From the menu on the welcome page, with the list already empty.
+    TMainForm fresh;
+    fresh.Create();
+    ASSERT_TRUE(::IsWindowEnabled(fresh.BtnNext));
+    ::SendMessageW(fresh.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuClean, 0), 0);
+    EXPECT_EQ(fresh.ActivePage(), PageWelcome);
+    EXPECT_FALSE(::IsWindowEnabled(fresh.BtnNext));
+    EXPECT_FALSE(::IsWindowEnabled(fresh.BtnCleanFiles));
+    EXPECT_NE(::GetMenuState(fresh.MainMenu1, TMainForm::IdMenuClean, MF_BYCOMMAND) & MF_GRAYED,
+              0u);
+}
+
+TEST_F(FileList, AddingOnTheFinishPageStaysThereAndEnablesNext) {
+    form_.BtnNextClick();
+    form_.BtnNextClick(); // an empty run
+    ASSERT_EQ(form_.ActivePage(), PageFinish);
+    ASSERT_FALSE(::IsWindowEnabled(form_.BtnNext));
+    AddFiles(std::vector<std::wstring>{L"C:\\x\\1"});
+    EXPECT_EQ(form_.ActivePage(), PageFinish);
+    ExpectListState(true);
+}
+
+} // namespace
+} // namespace vexlor::wizard

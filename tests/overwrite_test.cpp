@@ -1,0 +1,307 @@
+// Overwrite-and-delete of one file, on real files, with the file operations watched through
+// their seams.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "temp_files.h"
+#include "ui/error.h"
+#include "wipe/flush_pacer.h"
+#include "wipe/overwrite.h"
+
+namespace vexlor::wipe {
+namespace {
+
+using platform::ScopedSeam;
+using vexlor::testing::Exists;
+using vexlor::testing::ReadAll;
+using vexlor::testing::SystemText;
+using vexlor::testing::TempFolder;
+
+// Records what the overwrite does to the window; `log` is shared with the seams' records.
+class RecordingProgress : public FileProgress {
+public:
+    explicit RecordingProgress(std::vector<std::wstring>* sharedLog = nullptr) : log(sharedLog) {}
+    void ResetFileBar(int maximum) override { resets.push_back(maximum); }
+    void SetFileBarPosition(int position) override { positions.push_back(position); }
+    void ProcessMessages() override {
+        ++pumps;
+        if (log)
+            log->push_back(L"pump");
+    }
+
+    std::vector<int> resets;
+    std::vector<int> positions;
+    int pumps = 0;
+    std::vector<std::wstring>* log;
+};
+
+// Opens a file as an exclusive writer would; succeeds only when no one else holds it open.
+bool CanOpenExclusively(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+class Overwrite : public ::testing::Test {
+protected:
+    // Deletes for real, but first keeps what the file holds at that moment.
+    ScopedSeam<platform::DeleteFileSignature> observeDelete_{
+        platform::DeleteFileApi, [this](const std::wstring& path) {
+            ++deletes_;
+            contentBeforeDelete_ = ReadAll(path);
+            return ::DeleteFileW(path.c_str()) != FALSE;
+        }};
+    ScopedSeam<platform::SleepSignature> noSleep_{platform::SleepApi,
+                                                  [this](DWORD ms) { waits_.push_back(ms); }};
+
+    TempFolder folder_;
+    RecordingProgress progress_;
+    std::vector<char> contentBeforeDelete_;
+    int deletes_ = 0;
+    std::vector<DWORD> waits_;
+};
+
+TEST_F(Overwrite, LeavesOnlyZerosTwoOrThreeBytesPastTheEndThenDeletes) {
+    constexpr std::size_t chunk = WriteChunkBytes;
+    const std::size_t sizes[] = {0,         1,         2,     3,         1000,         chunk - 3,
+                                 chunk - 2, chunk - 1, chunk, chunk + 1, 2 * chunk + 1};
+    for (const std::size_t size : sizes) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        const std::wstring path = folder_.MakeFile(L"victim.bin", size);
+        progress_ = RecordingProgress();
+        deletes_ = 0;
+
+        EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+
+        const std::size_t expected = size == 0 ? 2 : size % 2 == 0 ? size + 2 : size + 3;
+        EXPECT_EQ(contentBeforeDelete_.size(), expected);
+        EXPECT_TRUE(std::all_of(contentBeforeDelete_.begin(), contentBeforeDelete_.end(),
+                                [](char c) { return c == 0; }))
+            << "a byte other than zero was left";
+        EXPECT_FALSE(Exists(path));
+        EXPECT_EQ(deletes_, 1);
+        EXPECT_TRUE(waits_.empty());
+        EXPECT_EQ(progress_.resets, std::vector<int>{static_cast<int>(size)});
+        ASSERT_FALSE(progress_.positions.empty());
+        EXPECT_EQ(progress_.positions.back(), static_cast<int>(size));
+        // The window gets its messages after every chunk written.
+        EXPECT_EQ(progress_.pumps, static_cast<int>((expected + chunk - 1) / chunk));
+    }
+}
+
+TEST_F(Overwrite, OpensTheFileForExclusiveWritingWithoutCreatingIt) {
+    const std::wstring path = folder_.MakeFile(L"victim.bin", 10);
+    std::vector<DWORD> arguments;
+    DWORD sharingError = 0;
+    bool otherOpenSucceeded = false;
+    ScopedSeam<platform::CreateFileSignature> open(
+        platform::CreateFileApi,
+        [&](const std::wstring& p, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {
+            arguments = {access, share, disposition, attributes};
+            return ::CreateFileW(p.c_str(), access, share, nullptr, disposition, attributes,
+                                 nullptr);
+        });
+    ScopedSeam<platform::WriteFileSignature> write(
+        platform::WriteFileApi, [&](HANDLE file, const void* data, DWORD size, DWORD& written) {
+            // Someone else trying the file while it is being overwritten, even sharing all.
+            const HANDLE other = ::CreateFileW(
+                path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            sharingError = ::GetLastError();
+            if (other != INVALID_HANDLE_VALUE) {
+                otherOpenSucceeded = true;
+                ::CloseHandle(other);
+            }
+            return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
+        });
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+    EXPECT_EQ(arguments,
+              (std::vector<DWORD>{GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL}));
+    EXPECT_FALSE(otherOpenSucceeded);
+    EXPECT_EQ(sharingError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
+TEST_F(Overwrite, FileThatCannotBeOpenedIsLeftAloneWithTheSystemsReason) {
+    const std::wstring held = folder_.MakeFile(L"held.bin", 100, 'h');
+    const std::wstring missing = folder_.PathOf(L"missing.bin");
+    const HANDLE holder = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    const struct {
+        std::wstring path;
+        DWORD code;
+    } cases[] = {{held, ERROR_SHARING_VIOLATION}, {missing, ERROR_FILE_NOT_FOUND}};
+    for (const auto& c : cases) {
+        try {
+            OverwriteAndDelete(c.path, progress_);
+            ADD_FAILURE() << "no error for an unopenable file";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.Text(), L"Cannot open file \"" + c.path + L"\". " + SystemText(c.code));
+        }
+    }
+    ::CloseHandle(holder);
+
+    EXPECT_EQ(ReadAll(held), std::vector<char>(100, 'h'));
+    EXPECT_FALSE(Exists(missing)) << "the open must not create the file";
+    EXPECT_EQ(deletes_, 0);
+    EXPECT_TRUE(progress_.resets.empty()) << "the bar was touched";
+    EXPECT_TRUE(progress_.positions.empty()) << "the bar was touched";
+}
+
+TEST_F(Overwrite, ReadOnlyFileIsNotTouched) {
+    const std::wstring path = folder_.MakeFile(L"read-only.bin", 50, 'r');
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (CanOpenExclusively(path))
+        GTEST_SKIP() << "this system lets the user write read-only files (Wine run as root)";
+
+    try {
+        OverwriteAndDelete(path, progress_);
+        ADD_FAILURE() << "no error for a read-only file";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.Text(),
+                  L"Cannot open file \"" + path + L"\". " + SystemText(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_EQ(ReadAll(path), std::vector<char>(50, 'r'));
+    EXPECT_EQ(deletes_, 0);
+}
+
+TEST_F(Overwrite, FailedWriteOrFlushIsAnErrorAndTheClosedFileStays) {
+    enum Failure { WriteRefused, WriteShort, FlushRefused };
+    for (const Failure failure : {WriteRefused, WriteShort, FlushRefused}) {
+        SCOPED_TRACE("failure " + std::to_string(failure));
+        const std::wstring path = folder_.MakeFile(L"victim.bin", 5000);
+        ScopedSeam<platform::WriteFileSignature> write(
+            platform::WriteFileApi, [&](HANDLE file, const void* data, DWORD size, DWORD& written) {
+                if (failure == WriteRefused) {
+                    written = 0;
+                    return false;
+                }
+                const bool ok = ::WriteFile(file, data, size, &written, nullptr) != FALSE;
+                if (failure == WriteShort)
+                    written = size - 1;
+                return ok;
+            });
+        ScopedSeam<platform::FlushFileBuffersSignature> flush(
+            platform::FlushFileBuffersApi, [&](HANDLE file) {
+                return failure != FlushRefused && ::FlushFileBuffers(file) != FALSE;
+            });
+
+        try {
+            OverwriteAndDelete(path, progress_);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.Text(), L"Stream write error");
+        }
+        EXPECT_EQ(deletes_, 0) << "a file that was not overwritten must not be deleted";
+        EXPECT_TRUE(Exists(path));
+        EXPECT_TRUE(CanOpenExclusively(path)) << "the file was left open";
+        ::DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesWithAWaitAndMessagesAfterEach) {
+    const std::wstring path = folder_.MakeFile(L"stuck.bin", 7);
+    std::vector<std::wstring> log;
+    RecordingProgress progress(&log);
+    ScopedSeam<platform::DeleteFileSignature> refuse(platform::DeleteFileApi,
+                                                     [&](const std::wstring& p) {
+                                                         log.push_back(L"delete " + p);
+                                                         return false;
+                                                     });
+    ScopedSeam<platform::SleepSignature> sleep(
+        platform::SleepApi, [&](DWORD ms) { log.push_back(L"sleep " + std::to_wstring(ms)); });
+
+    EXPECT_FALSE(OverwriteAndDelete(path, progress));
+
+    std::vector<std::wstring> expected{L"pump"}; // after the one chunk of a small file
+    for (int attempt = 0; attempt < 51; ++attempt)
+        expected.insert(expected.end(), {L"delete " + path, L"sleep 100", L"pump"});
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(ReadAll(path), std::vector<char>(10, 0)) << "overwritten and grown, but kept";
+}
+
+TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
+    const std::size_t size = FlushPacer::InitialBytes + 3 * WriteChunkBytes + 1;
+    const std::wstring path = folder_.MakeFile(L"large.bin", size);
+    std::vector<std::wstring> log;
+    ScopedSeam<platform::FlushFileBuffersSignature> flush(
+        platform::FlushFileBuffersApi, [&](HANDLE file) {
+            LARGE_INTEGER position{};
+            ::SetFilePointerEx(file, {}, &position, FILE_CURRENT);
+            log.push_back(L"flush at " + std::to_wstring(position.QuadPart));
+            return true; // instantly, so the step after it only grows
+        });
+    ScopedSeam<platform::DeleteFileSignature> observe(platform::DeleteFileApi,
+                                                      [&](const std::wstring& p) {
+                                                          log.push_back(L"delete");
+                                                          return ::DeleteFileW(p.c_str()) != 0;
+                                                      });
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+    EXPECT_EQ(log,
+              (std::vector<std::wstring>{L"flush at " + std::to_wstring(FlushPacer::InitialBytes),
+                                         L"flush at " + std::to_wstring(size + 3), L"delete"}));
+}
+
+TEST(FileBar, SizesBeyondTheSigned32BitRangeKeepTheirFraction) {
+    const std::uint64_t sizes[] = {0,
+                                   1,
+                                   INT_MAX,
+                                   std::uint64_t{1} << 31,
+                                   (std::uint64_t{1} << 32) + 12345,
+                                   std::uint64_t{1} << 45,
+                                   UINT64_MAX};
+    for (const std::uint64_t size : sizes) {
+        SCOPED_TRACE(size);
+        const int shift = BarShift(size);
+        const int maximum = BarValue(size, shift);
+        EXPECT_GE(maximum, 0);
+        if (size > INT_MAX) {
+            EXPECT_GT(maximum, INT_MAX / 2) << "the bar's range is not used";
+        } else {
+            EXPECT_EQ(maximum, static_cast<int>(size)) << "small sizes are not scaled";
+        }
+        // A quarter of the way through shows as a quarter of the bar.
+        if (size >= 1024) {
+            EXPECT_NEAR(static_cast<double>(BarValue(size / 4, shift)) / maximum, 0.25, 1e-6);
+        }
+    }
+}
+
+TEST(FlushPacer, StepFollowsTheDiskSoOneFlushStaysShort) {
+    FlushPacer pacer;
+    EXPECT_EQ(pacer.BytesPerFlush(), FlushPacer::InitialBytes);
+
+    // A slow disk: 16 MiB took 0.4 s, so the next step is what it writes in the target time.
+    pacer.Record(16 << 20, 0.4);
+    EXPECT_NEAR(static_cast<double>(pacer.BytesPerFlush()),
+                (16 << 20) * FlushPacer::TargetSeconds / 0.4, 1.0);
+
+    // A fast disk grows the step, but at most twofold at a time.
+    const std::uint64_t before = pacer.BytesPerFlush();
+    pacer.Record(before, 0.0);
+    EXPECT_EQ(pacer.BytesPerFlush(), 2 * before);
+
+    // Neither below one chunk nor above the ceiling, however extreme the measurement.
+    pacer.Record(1 << 20, 60.0);
+    EXPECT_EQ(pacer.BytesPerFlush(), FlushPacer::MinimumBytes);
+    for (int i = 0; i < 20; ++i)
+        pacer.Record(pacer.BytesPerFlush(), 0.0);
+    EXPECT_EQ(pacer.BytesPerFlush(), FlushPacer::MaximumBytes);
+}
+
+} // namespace
+} // namespace vexlor::wipe

@@ -1,0 +1,222 @@
+// The whole way of a user through the real program: files chosen in the real open-file dialog,
+// "Далее", and the finish page, with the files gone from the disk.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "temp_files.h"
+
+namespace vexlor::testing {
+namespace {
+
+// Control ids of the open-file dialog.
+constexpr int kFileNameBox = 1148; // the file-name combo box and its edit (cmb13)
+constexpr int kFilterBox = 1136;   // the file types (cmb1)
+constexpr int kReadOnlyBox = 1040; // "Open as read-only" (chx1)
+
+// The first descendant of `parent` of this class whose text or control id matches.
+HWND FindDescendant(HWND parent, const wchar_t* className,
+                    const std::function<bool(HWND)>& matches) {
+    struct Search {
+        const wchar_t* className;
+        const std::function<bool(HWND)>& matches;
+        HWND found = nullptr;
+    } search{className, matches};
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (_wcsicmp(name, s->className) == 0 && s->matches(window)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The text a control holds, asked of the control itself: another process's edit box does not
+// keep the system's copy of its window text up to date.
+std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return L"<no answer>";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                          SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+HWND FindByText(HWND parent, const wchar_t* className, const std::wstring& text) {
+    return FindDescendant(parent, className, [&](HWND w) { return TextOf(w) == text; });
+}
+
+// Polls `condition` for up to `milliseconds`, dispatching this thread's messages meanwhile.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        if (condition())
+            return true;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(50);
+    } while (::GetTickCount() - start < milliseconds);
+    return condition();
+}
+
+class WipeEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = std::make_unique<Process>(Process::Start(L"\"" + VexlorExePath() + L"\""));
+        main_ = WaitForWindow(program_->Id(), L"TMainForm", L"Vexlor", 30000);
+        ASSERT_NE(main_, nullptr) << "the main window did not come up";
+    }
+
+    // A click as the button receives it; posted, since the program may open a modal window.
+    void Click(const std::wstring& buttonText) {
+        const HWND button = FindByText(main_, L"Button", buttonText);
+        ASSERT_NE(button, nullptr) << "no button";
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+    }
+
+    bool TitleIs(const std::wstring& title) {
+        return FindByText(main_, L"Static", title) != nullptr;
+    }
+
+    static HWND FileNameBox(HWND dialog) {
+        return FindDescendant(dialog, L"Edit",
+                              [](HWND w) { return ::GetDlgCtrlID(w) == kFileNameBox; });
+    }
+
+    static int ItemsShown(HWND dialog) {
+        const HWND view = FindDescendant(dialog, L"SysListView32", [](HWND) { return true; });
+        return view ? static_cast<int>(::SendMessageW(view, LVM_GETITEMCOUNT, 0, 0)) : -1;
+    }
+
+    // Types `text` into the dialog's file-name box and presses "Open".
+    static void TypeAndOpen(HWND dialog, const std::wstring& text) {
+        const HWND edit = FileNameBox(dialog);
+        ASSERT_NE(edit, nullptr) << "no file-name box in the dialog";
+        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const HWND open = ::GetDlgItem(dialog, IDOK);
+        ASSERT_NE(open, nullptr);
+        ::PostMessageW(open, BM_CLICK, 0, 0);
+    }
+
+    // "Добавить файлы" on the file page, then in the dialog: the folder, then the names.
+    void AddFilesThroughTheDialog(const std::wstring& folder, int filesInFolder,
+                                  const std::wstring& names) {
+        Click(L"Добавить файлы");
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                dialog = FindProcessWindow(program_->Id(), L"#32770", true);
+                return dialog != nullptr;
+            },
+            15000))
+            << "the open-file dialog did not come up";
+        // The dialog the user meets: resizable, no read-only box, the one filter.
+        EXPECT_TRUE(::GetWindowLongPtrW(dialog, GWL_STYLE) & WS_THICKFRAME) << "not resizable";
+        const HWND readOnlyBox = ::GetDlgItem(dialog, kReadOnlyBox);
+        EXPECT_TRUE(!readOnlyBox || !::IsWindowVisible(readOnlyBox)) << "read-only box shown";
+        const HWND filters = ::GetDlgItem(dialog, kFilterBox);
+        EXPECT_EQ(::SendMessageW(filters, CB_GETCOUNT, 0, 0), 1);
+        EXPECT_EQ(TextOf(filters), L"Все файлы");
+
+        TypeAndOpen(dialog, folder);
+        // There the file-name box is emptied and the list shows the folder's files.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return TextOf(FileNameBox(dialog)).empty() && ItemsShown(dialog) == filesInFolder;
+            },
+            10000))
+            << "the dialog did not go to the folder";
+        TypeAndOpen(dialog, names);
+        ASSERT_TRUE(
+            WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, 15000))
+            << "the dialog did not close";
+    }
+
+    std::vector<std::wstring> ListEntries() {
+        const HWND list = FindDescendant(main_, L"ListBox", [](HWND) { return true; });
+        std::vector<std::wstring> entries;
+        for (int i = 0; i < ListCount(); ++i) {
+            std::wstring text(MAX_PATH * 4, L'\0');
+            DWORD_PTR length = 0;
+            ::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()),
+                                  SMTO_ABORTIFHUNG, 5000, &length);
+            text.resize(length);
+            entries.push_back(text);
+        }
+        return entries;
+    }
+
+    int ListCount() {
+        const HWND list = FindDescendant(main_, L"ListBox", [](HWND) { return true; });
+        return list ? static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0)) : -1;
+    }
+
+    void CloseAndWaitForExit() {
+        ::PostMessageW(main_, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program_->WaitForExit(30000), 0u);
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<Process> program_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(WipeEndToEnd, FilesChosenInTheDialogAreDestroyedAndTheFinishPageShows) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 5000);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 3);
+    const std::wstring kept = folder_.MakeFile(L"kept.bin", 10, 'k');
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Выбор файлов"); }, 10000));
+    AddFilesThroughTheDialog(folder_.Path(), 3, L"\"a.bin\" \"b.bin\"");
+    ASSERT_TRUE(WaitUntil([&] { return ListCount() == 2; }, 10000))
+        << "the list holds " << ListCount() << " entries";
+    EXPECT_EQ(ListEntries(), (std::vector<std::wstring>{a, b}));
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Операция завершена"); }, 30000))
+        << "the finish page did not come";
+    EXPECT_FALSE(Exists(a));
+    EXPECT_FALSE(Exists(b));
+    EXPECT_EQ(ReadAll(kept), std::vector<char>(10, 'k'));
+    CloseAndWaitForExit();
+}
+
+TEST_F(WipeEndToEnd, MoreNamesThanTheFirstBufferHoldsAreAllAdded) {
+    // About 52,000 characters of names, more than the dialog's result buffer starts with.
+    constexpr int kCount = 1000;
+    std::wstring names;
+    for (int i = 0; i < kCount; ++i) {
+        const std::wstring name =
+            L"a file with a long name to fill the buffer " + std::to_wstring(1000 + i) + L".bin";
+        folder_.MakeFile(name, 1);
+        names += L"\"" + name + L"\" ";
+    }
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Выбор файлов"); }, 10000));
+    AddFilesThroughTheDialog(folder_.Path(), kCount, names);
+    ASSERT_TRUE(WaitUntil([&] { return ListCount() == kCount; }, 10000))
+        << "the list holds " << ListCount() << " entries";
+    CloseAndWaitForExit();
+}
+
+} // namespace
+} // namespace vexlor::testing
