@@ -127,23 +127,23 @@ int Scale(int pixels) {
     return ::MulDiv(pixels, ScreenDpi(), 96);
 }
 
-HFONT GetFont(const FontSpec& spec) {
+HFONT GetFont(const FontSpec& wanted) {
     using Key = std::tuple<std::wstring, int, bool, bool>;
     static std::map<Key, UniqueFont> fonts;
-    const Key key{spec.face, spec.height, spec.bold, spec.underline};
+    const Key key{wanted.face, wanted.height, wanted.bold, wanted.underline};
     auto found = fonts.find(key);
     if (found != fonts.end())
         return found->second.Get();
     LOGFONTW logFont{};
-    logFont.lfHeight = -Scale(spec.height); // negative: character height, not cell height
-    logFont.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    logFont.lfUnderline = spec.underline ? TRUE : FALSE;
+    logFont.lfHeight = -Scale(wanted.height); // negative: character height, not cell height
+    logFont.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfUnderline = wanted.underline ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfQuality = CLEARTYPE_QUALITY;
-    wcsncpy_s(logFont.lfFaceName, spec.face, _TRUNCATE);
+    wcsncpy_s(logFont.lfFaceName, wanted.face, _TRUNCATE);
     UniqueFont font(::CreateFontIndirectW(&logFont));
     if (!font)
-        throw Error(L"Cannot create the font " + std::wstring(spec.face) + L".");
+        throw Error(L"Cannot create the font " + std::wstring(wanted.face) + L".");
     return fonts.emplace(key, std::move(font)).first->second.Get();
 }
 
@@ -152,20 +152,20 @@ void RegisterControlClasses(HINSTANCE instance) {
     RegisterClassOnce(instance, kPictureClass, &PictureProcedure);
 }
 
-HWND CreateControl(const ControlSpec& spec) {
+HWND CreateControl(const ControlSpec& wanted) {
     const HWND control = ::CreateWindowExW(
-        spec.exStyle, spec.windowClass, spec.text.c_str(), WS_CHILD | WS_VISIBLE | spec.style,
-        Scale(spec.bounds.x), Scale(spec.bounds.y), Scale(spec.bounds.width),
-        Scale(spec.bounds.height), spec.parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(spec.parent, GWLP_HINSTANCE)), nullptr);
+        wanted.exStyle, wanted.windowClass, wanted.text.c_str(), WS_CHILD | WS_VISIBLE | wanted.style,
+        Scale(wanted.bounds.x), Scale(wanted.bounds.y), Scale(wanted.bounds.width),
+        Scale(wanted.bounds.height), wanted.parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(wanted.id)),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(wanted.parent, GWLP_HINSTANCE)), nullptr);
     if (!control)
-        ThrowLastError(L"Cannot create the control \"" + spec.text + L"\".");
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(spec.font)), FALSE);
-    if (spec.styleClass)
+        ThrowLastError(L"Cannot create the control \"" + wanted.text + L"\".");
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(wanted.font)), FALSE);
+    if (wanted.styleClass)
         ::SetPropW(control, kStyleClassProperty,
-                   const_cast<wchar_t*>(spec.styleClass)); // a literal: lives forever
-    if (spec.handCursor)
+                   const_cast<wchar_t*>(wanted.styleClass)); // a literal: lives forever
+    if (wanted.handCursor)
         ::SetPropW(control, kHandCursorProperty, reinterpret_cast<HANDLE>(1));
     return control;
 }

@@ -25,8 +25,8 @@ struct FontSpec {
 
 // 96-dpi pixels to the screen's pixels.
 int Scale(int pixels);
-// The shared font for a spec; it lives until the program ends.
-HFONT GetFont(const FontSpec& spec);
+// The shared font for a wanted; it lives until the program ends.
+HFONT GetFont(const FontSpec& wanted);
 
 struct ControlSpec {
     HWND parent = nullptr;
@@ -42,7 +42,7 @@ struct ControlSpec {
     bool handCursor = false;
 };
 
-HWND CreateControl(const ControlSpec& spec);
+HWND CreateControl(const ControlSpec& wanted);
 
 const wchar_t* StyleClassOf(HWND control);
 bool WantsHandCursor(HWND control);
