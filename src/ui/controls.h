@@ -25,7 +25,7 @@ struct FontSpec {
 
 // 96-dpi pixels to the screen's pixels.
 int Scale(int pixels);
-// The shared font for a wanted; it lives until the program ends.
+// The shared font of that face, size and style; it lives until the program ends.
 HFONT GetFont(const FontSpec& wanted);
 
 struct ControlSpec {
