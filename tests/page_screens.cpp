@@ -4,11 +4,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/product.h"
+#include <cderr.h>
+
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "ui/application.h"
 #include "ui/handles.h"
@@ -105,13 +109,17 @@ int wmain(int argc, wchar_t** argv) {
     mainForm.Show(SW_SHOWNORMAL);
     Capture(0);
 
-    mainForm.BtnNextClick();
+    // Files come in through the file list's own handler, as if chosen in the open-file dialog.
     const std::wstring scratch = MakeScratchFile();
-    ::SendMessageW(mainForm.ListBoxFiles, LB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(L"C:\\Users\\Public\\Documents\\report-2026.docx"));
-    ::SendMessageW(mainForm.ListBoxFiles, LB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(scratch.c_str()));
-    ::ShowWindow(mainForm.PanelAddFilesHint, SW_HIDE); // as the list's own update would
+    vexlor::platform::GetOpenFileNameApi.Replace([&](OPENFILENAMEW& dialog) {
+        const std::wstring chosen =
+            outputFolder + L'\0' + L"report-2026.docx" + L'\0' + L"scratch.bin" + L'\0' + L'\0';
+        if (chosen.size() > dialog.nMaxFile)
+            return vexlor::platform::OpenFileNameResult{false, FNERR_BUFFERTOOSMALL};
+        std::copy(chosen.begin(), chosen.end(), dialog.lpstrFile);
+        return vexlor::platform::OpenFileNameResult{true, 0};
+    });
+    mainForm.BtnAddFilesClick(); // from the welcome page: moves on to the file page first
     Capture(1);
 
     ::SetTimer(nullptr, 0, 200, &CaptureDuringRun);

@@ -85,6 +85,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         limits->ptMinTrackSize = {ui::Scale(kMinimumWidth), ui::Scale(kMinimumHeight)};
         return 0;
     }
+    case WM_DRAWITEM:
+        if (DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        return DefaultHandling(message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<LRESULT>(ui::ColorStatic(reinterpret_cast<HDC>(wParam)));
     case WM_CTLCOLORLISTBOX:

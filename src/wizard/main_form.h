@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ui/glyph_button.h"
 #include "ui/handles.h"
 #include "ui/hints.h"
 #include "ui/window.h"
@@ -160,8 +162,8 @@ private:
     void BuildProgressPage();
     void BuildFinishPage();
     void BuildMenu();
-    void SetButtonGlyph(HWND button, int glyph, bool glyphRight);
-    void SetButtonIcon(HWND button, int glyph);
+    void SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement);
+    bool DrawButton(const DRAWITEMSTRUCT& item);
     void Layout();
 
     void OnCommand(int id, int notification);
@@ -169,8 +171,8 @@ private:
     void OnClose();
 
     MainImages images_;
-    std::vector<ui::UniqueImageList> buttonGlyphs_;
-    std::vector<ui::UniqueIcon> buttonIcons_;
+    ui::UniqueImageList disabledGlyphs_;
+    std::vector<std::pair<HWND, ui::ButtonGlyph>> glyphButtons_;
     int activePage_ = PageWelcome;
     bool cleaning_ = false;
     bool closeRequested_ = false;

@@ -43,10 +43,12 @@ void TMainForm::BuildControls() {
     BuildFinishPage();
 
     sPanel2 = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
-    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON");
-    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON");
-    SetButtonGlyph(BtnBack, GlyphBack, false);
-    SetButtonGlyph(BtnNext, GlyphNext, true);
+    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON",
+                               ui::GlyphButtonStyle);
+    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON",
+                               ui::GlyphButtonStyle);
+    SetButtonGlyph(BtnBack, GlyphBack, ui::GlyphPlacement::BeforeText);
+    SetButtonGlyph(BtnNext, GlyphNext, ui::GlyphPlacement::AfterText);
     ::EnableWindow(BtnBack, FALSE);
 
     Layout();
@@ -76,14 +78,14 @@ void TMainForm::BuildFileSelectionPage() {
     sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
     // Buttons without a caption: the hint is their window text, so screen readers name them.
     BtnAddFiles = ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
-                                   L"BUTTON", BS_ICON);
+                                   L"BUTTON", ui::GlyphButtonStyle);
     BtnDelete = ui::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
-                                 {62, 3, 56, 37}, L"BUTTON", BS_ICON);
+                                 {62, 3, 56, 37}, L"BUTTON", ui::GlyphButtonStyle);
     BtnCleanFiles = ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37},
-                                     L"BUTTON", BS_ICON);
-    SetButtonIcon(BtnAddFiles, GlyphAddFiles);
-    SetButtonIcon(BtnDelete, GlyphDeleteEntry);
-    SetButtonIcon(BtnCleanFiles, GlyphClearList);
+                                     L"BUTTON", ui::GlyphButtonStyle);
+    SetButtonGlyph(BtnAddFiles, GlyphAddFiles, ui::GlyphPlacement::Alone);
+    SetButtonGlyph(BtnDelete, GlyphDeleteEntry, ui::GlyphPlacement::Alone);
+    SetButtonGlyph(BtnCleanFiles, GlyphClearList, ui::GlyphPlacement::Alone);
     Hints->Add(BtnAddFiles, L"Добавить файлы");
     Hints->Add(BtnDelete, L"Удалить выделенный файл из списка");
     Hints->Add(BtnCleanFiles, L"Очистить список");
@@ -116,19 +118,21 @@ void TMainForm::BuildFinishPage() {
     sLabel5 = ui::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
 }
 
-void TMainForm::SetButtonGlyph(HWND button, int glyph, bool glyphRight) {
-    buttonGlyphs_.push_back(SingleGlyphList(images_, glyph));
-    BUTTON_IMAGELIST list{};
-    list.himl = buttonGlyphs_.back().Get();
-    list.margin = {4, 0, 4, 0};
-    list.uAlign = glyphRight ? BUTTON_IMAGELIST_ALIGN_RIGHT : BUTTON_IMAGELIST_ALIGN_LEFT;
-    ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+void TMainForm::SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement) {
+    if (!disabledGlyphs_)
+        disabledGlyphs_.Reset(ui::CreateDisabledImages(images_.imageList24.Get()));
+    glyphButtons_.emplace_back(button, ui::ButtonGlyph{images_.imageList24.Get(),
+                                                       disabledGlyphs_.Get(), glyph, placement});
 }
 
-void TMainForm::SetButtonIcon(HWND button, int glyph) {
-    buttonIcons_.push_back(GlyphIcon(images_, glyph));
-    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(buttonIcons_.back().Get()));
+bool TMainForm::DrawButton(const DRAWITEMSTRUCT& item) {
+    for (const auto& [button, glyph] : glyphButtons_) {
+        if (button == item.hwndItem) {
+            ui::DrawGlyphButton(item, glyph);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TMainForm::Layout() {

@@ -119,16 +119,4 @@ MainImages CreateMainImages() {
     return images;
 }
 
-ui::UniqueImageList SingleGlyphList(const MainImages& images, int glyph) {
-    ui::UniqueImageList list(::ImageList_Create(GlyphSize, GlyphSize, ILC_COLOR32, 1, 0));
-    if (!list)
-        throw Error(L"Cannot create the image list.");
-    ::ImageList_Add(list.Get(), images.glyphs[glyph].Get(), nullptr);
-    return list;
-}
-
-ui::UniqueIcon GlyphIcon(const MainImages& images, int glyph) {
-    return ui::UniqueIcon(::ImageList_GetIcon(images.imageList24.Get(), glyph, ILD_NORMAL));
-}
-
 } // namespace vexlor::wizard

@@ -36,9 +36,4 @@ struct MainImages {
 
 MainImages CreateMainImages();
 
-// A one-image list holding `glyph`, for a button; the caller owns it.
-ui::UniqueImageList SingleGlyphList(const MainImages& images, int glyph);
-// An icon of `glyph`, for a button without caption; the caller owns it.
-ui::UniqueIcon GlyphIcon(const MainImages& images, int glyph);
-
 } // namespace vexlor::wizard
