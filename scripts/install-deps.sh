@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
-          imagemagick xdotool coreutils)
+          imagemagick xdotool coreutils bc)
 
 missing=()
 for p in "${packages[@]}"; do
