@@ -19,10 +19,18 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 id "$user" >/dev/null 2>&1 || useradd -m -s /bin/bash "$user"
 
+# The build tree may lie where the user cannot read (under /root, say): run a copy of the
+# self-contained test program, and the Wine settings, from a folder of its own.
+copy=$(mktemp -d /tmp/vexlor-user-tests.XXXXXX)
+trap 'rm -rf "$copy"' EXIT
+cp "$tests" "$root/scripts/wine-env.sh" "$copy/"
+chmod 755 "$copy" && chmod 644 "$copy"/*
+tests="$copy/$(basename "$tests")"
+
 output=$(su "$user" -s /bin/bash -c "
   set -e
   unset DISPLAY WINEPREFIX
-  . '$root/scripts/wine-env.sh'
+  . '$copy/wine-env.sh'
   export WINEPREFIX=\$HOME/.vexlor-wineprefix
   [ -f \"\$WINEPREFIX/system.reg\" ] || vexlor_fresh_prefix \"\$WINEPREFIX\"
   cd /tmp
