@@ -234,7 +234,9 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesWithAWaitAndMessagesAfterEach
 }
 
 TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
-    const std::size_t size = FlushPacer::InitialBytes + 3 * WriteChunkBytes + 1;
+    // The first step, then one twice as large (the fake flush takes no time), then the rest.
+    const std::size_t first = FlushPacer::InitialBytes;
+    const std::size_t size = first + 2 * first + 1;
     const std::wstring path = folder_.MakeFile(L"large.bin", size);
     std::vector<std::wstring> log;
     ScopedSeam<platform::FlushFileBuffersSignature> flush(
@@ -252,7 +254,8 @@ TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     EXPECT_EQ(log,
-              (std::vector<std::wstring>{L"flush at " + std::to_wstring(FlushPacer::InitialBytes),
+              (std::vector<std::wstring>{L"flush at " + std::to_wstring(first),
+                                         L"flush at " + std::to_wstring(3 * first),
                                          L"flush at " + std::to_wstring(size + 3), L"delete"}));
 }
 

@@ -10,11 +10,12 @@ namespace vexlor::wipe {
 // speed of the disk: it is the amount one flush writes in about TargetSeconds.
 class FlushPacer {
 public:
-    // Small enough for an old memory stick; the start is a guess that a slow disk still
-    // flushes in well under a second, and a fast one grows out of in a few steps.
+    // Small enough for an old memory stick. The first step, before anything is measured, is
+    // one write chunk: short even on a slow disk, and a fast one doubles out of it in a few
+    // steps.
     static constexpr std::uint64_t MinimumBytes = std::uint64_t{64} << 10;
     static constexpr std::uint64_t MaximumBytes = std::uint64_t{1} << 30;
-    static constexpr std::uint64_t InitialBytes = std::uint64_t{4} << 20;
+    static constexpr std::uint64_t InitialBytes = std::uint64_t{1} << 20;
     static constexpr double TargetSeconds = 0.04;
 
     // The data to write before the next flush; no single write is larger either, so that
