@@ -1,5 +1,6 @@
 #include "process.h"
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -114,22 +115,32 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOn
     return search.found;
 }
 
-HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
-                   DWORD milliseconds) {
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     const DWORD start = ::GetTickCount();
     do {
-        const HWND window = FindProcessWindow(processId, className, true);
-        wchar_t text[256] = {};
-        if (window)
-            ::GetWindowTextW(window, text, 256);
-        if (window && (!caption || wcscmp(text, caption) == 0))
-            return window;
+        if (condition())
+            return true;
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             ::DispatchMessageW(&message);
         ::Sleep(50);
     } while (::GetTickCount() - start < milliseconds);
-    return nullptr;
+    return condition();
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
+                   DWORD milliseconds) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(processId, className, true);
+            wchar_t text[256] = {};
+            if (found)
+                ::GetWindowTextW(found, text, 256);
+            return found && (!caption || wcscmp(text, caption) == 0);
+        },
+        milliseconds);
+    return found;
 }
 
 } // namespace vexlor::testing

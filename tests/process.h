@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/handles.h"
@@ -33,6 +34,10 @@ private:
     ui::UniqueHandleNull handle_;
     DWORD id_ = 0;
 };
+
+// Polls `condition` for up to `milliseconds`, dispatching this thread's messages meanwhile;
+// returns whether it became true.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
 
 // Waits, dispatching messages, for a visible top-level window of `processId` with this class
 // and caption; null on time-out.

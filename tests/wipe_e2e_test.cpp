@@ -62,20 +62,6 @@ HWND FindByText(HWND parent, const wchar_t* className, const std::wstring& text)
     return FindDescendant(parent, className, [&](HWND w) { return TextOf(w) == text; });
 }
 
-// Polls `condition` for up to `milliseconds`, dispatching this thread's messages meanwhile.
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        if (condition())
-            return true;
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&message);
-        ::Sleep(50);
-    } while (::GetTickCount() - start < milliseconds);
-    return condition();
-}
-
 class WipeEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
