@@ -154,9 +154,9 @@ void RegisterControlClasses(HINSTANCE instance) {
 
 HWND CreateControl(const ControlSpec& wanted) {
     const HWND control = ::CreateWindowExW(
-        wanted.exStyle, wanted.windowClass, wanted.text.c_str(), WS_CHILD | WS_VISIBLE | wanted.style,
-        Scale(wanted.bounds.x), Scale(wanted.bounds.y), Scale(wanted.bounds.width),
-        Scale(wanted.bounds.height), wanted.parent,
+        wanted.exStyle, wanted.windowClass, wanted.text.c_str(),
+        WS_CHILD | WS_VISIBLE | wanted.style, Scale(wanted.bounds.x), Scale(wanted.bounds.y),
+        Scale(wanted.bounds.width), Scale(wanted.bounds.height), wanted.parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(wanted.id)),
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(wanted.parent, GWLP_HINSTANCE)), nullptr);
     if (!control)
