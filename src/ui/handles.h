@@ -71,10 +71,8 @@ using UniqueKey = UniqueHandle<HKEY, detail::CloseKey>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdi>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdi>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdi>;
+using UniquePen = UniqueHandle<HPEN, detail::DeleteGdi>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, detail::DestroyImages>;
-using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
-// Only for menus not attached to a window: a window destroys its own menu.
-using UniqueMenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
 
 // Selects a GDI object into a DC and puts the previous one back on scope exit.
 class SelectedObject {

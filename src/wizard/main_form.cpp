@@ -71,7 +71,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ui::Guard([this] { FormCreate(); });
         return 0;
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
         if (wParam == IdTimerDialogs)
@@ -105,15 +105,15 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TMainForm::OnCommand(int id, int notification) {
-    ui::Guard([&] { RunCommand(id, notification); });
+void TMainForm::OnCommand(int id) {
+    ui::Guard([&] { RunCommand(id); });
     // A close asked for during a deletion run waits until the run, its warning and the
     // finish page are done, so that nothing is destroyed under the running loop.
     if (closeRequested_ && !cleaning_ && Handle())
         ::DestroyWindow(Handle());
 }
 
-void TMainForm::RunCommand(int id, int notification) {
+void TMainForm::RunCommand(int id) {
     switch (id) {
     case IdBtnNext:
         BtnNextClick();
@@ -163,7 +163,6 @@ void TMainForm::RunCommand(int id, int notification) {
     default:
         break;
     }
-    (void)notification;
 }
 
 void TMainForm::OnClose() {

@@ -166,8 +166,8 @@ private:
     bool DrawButton(const DRAWITEMSTRUCT& item);
     void Layout();
 
-    void OnCommand(int id, int notification);
-    void RunCommand(int id, int notification);
+    void OnCommand(int id);
+    void RunCommand(int id);
     void OnClose();
 
     MainImages images_;

@@ -44,7 +44,7 @@ ui::UniqueBitmap Paint(int width, int height, const Painter& painter) {
 
 void Fill(HDC dc, COLORREF color, const std::function<void()>& draw) {
     ui::UniqueBrush brush(::CreateSolidBrush(color));
-    ui::UniqueHandle<HGDIOBJ, ui::detail::DeleteGdi> pen(::CreatePen(PS_SOLID, 1, color));
+    ui::UniquePen pen(::CreatePen(PS_SOLID, 1, color));
     ui::SelectedObject selectedBrush(dc, brush.Get());
     ui::SelectedObject selectedPen(dc, pen.Get());
     draw();
