@@ -5,15 +5,19 @@
 
 #include <string>
 
-#include "app/app_message.h"
+#include "ui/app_message.h"
 #include "app/single_instance.h"
-#include "app/web_pages.h"
+#include "base/product.h"
+#include "platform/web_pages.h"
 #include "fakes.h"
 #include "ui/application.h"
 
 namespace vexlor::app {
 namespace {
 
+using platform::OpenWebPage;
+using platform::OpenWebPageQuoted;
+using ui::ShowAppMessage;
 using vexlor::testing::RecordedMessageBoxes;
 using vexlor::testing::RecordedShell;
 using vexlor::testing::TestWindow;

@@ -11,7 +11,7 @@
 #include "registry_probe.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

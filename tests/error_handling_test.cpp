@@ -9,7 +9,7 @@
 #include "fakes.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
-#include "ui/error.h"
+#include "base/error.h"
 #include "ui/error_box.h"
 #include "ui/window.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::platform {
 namespace {

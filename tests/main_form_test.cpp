@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/web_pages.h"
+#include "base/product.h"
+#include "platform/web_pages.h"
 #include "fakes.h"
 #include "ui/controls.h"
 #include "wizard/main_form.h"
@@ -201,9 +202,9 @@ TEST_F(MainForm, MenuItemsAndVideoLinkOpenTheirPages) {
         int command;
         const wchar_t* url;
     } links[] = {
-        {TMainForm::IdMenuHelp, app::TutorialUrl},   {TMainForm::IdMenuSite, app::SiteUrl},
-        {TMainForm::IdMenuSuggest, app::SuggestUrl}, {TMainForm::IdMenuSocial, app::SocialGroupUrl},
-        {TMainForm::IdMenuSupport, app::SupportUrl}, {TMainForm::IdLabel11, app::StartVideoUrl},
+        {TMainForm::IdMenuHelp, TutorialUrl},   {TMainForm::IdMenuSite, SiteUrl},
+        {TMainForm::IdMenuSuggest, SuggestUrl}, {TMainForm::IdMenuSocial, SocialGroupUrl},
+        {TMainForm::IdMenuSupport, SupportUrl}, {TMainForm::IdLabel11, StartVideoUrl},
     };
     for (const auto& link : links) {
         RecordedShell shell({42});

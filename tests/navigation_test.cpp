@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/error.h"
+#include "base/error.h"
 #include "wizard/navigation.h"
 
 namespace vexlor::wizard {

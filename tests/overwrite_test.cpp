@@ -12,7 +12,7 @@
 
 #include "platform/file_system.h"
 #include "temp_files.h"
-#include "ui/error.h"
+#include "base/error.h"
 #include "wipe/flush_pacer.h"
 #include "wipe/overwrite.h"
 

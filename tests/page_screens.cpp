@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/product.h"
+#include "base/product.h"
 #include <cderr.h>
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "wizard/main_form.h"
 
 namespace {
@@ -35,11 +35,11 @@ bool SaveWindowPicture(HWND window, const std::wstring& path) {
     ::GetWindowRect(window, &frame);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    vexlor::ui::WindowDc screen(nullptr);
-    vexlor::ui::MemoryDc memory(screen.Get());
-    vexlor::ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
+    vexlor::WindowDc screen(nullptr);
+    vexlor::MemoryDc memory(screen.Get());
+    vexlor::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
     {
-        vexlor::ui::SelectedObject selected(memory.Get(), bitmap.Get());
+        vexlor::SelectedObject selected(memory.Get(), bitmap.Get());
         ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), frame.left, frame.top, SRCCOPY);
     }
     BITMAPINFOHEADER header{sizeof(header), width, height, 1, 24, BI_RGB};
@@ -77,8 +77,8 @@ void CALLBACK CaptureDuringRun(HWND, UINT, UINT_PTR timer, DWORD) {
 
 std::wstring MakeScratchFile() {
     const std::wstring path = outputFolder + L"\\scratch.bin";
-    vexlor::ui::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    vexlor::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<char> block(1 << 20, 'x');
     for (int i = 0; i < 384; ++i) {
         DWORD written = 0;
@@ -98,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
-                                              vexlor::app::ApplicationTitle);
+                                              vexlor::ApplicationTitle);
     int unexpectedBoxes = 0;
     vexlor::platform::MessageBoxApi.Replace(
         [&](HWND, const std::wstring&, const std::wstring&, UINT) { return ++unexpectedBoxes, 1; });

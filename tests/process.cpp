@@ -49,7 +49,7 @@ Process Process::Start(const std::wstring& commandLine) {
     if (const HANDLE job = KillOnExitJob())
         ::AssignProcessToJobObject(job, info.hProcess);
     ::CloseHandle(info.hThread);
-    return Process(ui::UniqueHandleNull(info.hProcess), info.dwProcessId);
+    return Process(UniqueHandleNull(info.hProcess), info.dwProcessId);
 }
 
 Process::~Process() {

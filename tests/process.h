@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::testing {
 
@@ -30,8 +30,8 @@ public:
     bool Running() const;
 
 private:
-    Process(ui::UniqueHandleNull handle, DWORD id) : handle_(std::move(handle)), id_(id) {}
-    ui::UniqueHandleNull handle_;
+    Process(UniqueHandleNull handle, DWORD id) : handle_(std::move(handle)), id_(id) {}
+    UniqueHandleNull handle_;
     DWORD id_ = 0;
 };
 

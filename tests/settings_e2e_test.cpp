@@ -63,8 +63,7 @@ class SettingsStart : public ::testing::Test {
 protected:
     void SetUp() override {
         // With another instance alive every start would only hand over and end.
-        ui::UniqueHandleNull running(
-            ::OpenMutexW(SYNCHRONIZE, FALSE, app::SingleInstanceMutexName));
+        UniqueHandleNull running(::OpenMutexW(SYNCHRONIZE, FALSE, app::SingleInstanceMutexName));
         ASSERT_FALSE(running) << "another Vexlor is running in this prefix";
         DeleteKeyTree(kSettingsKey);
         DeleteKeyTree(kExtensionKey);

@@ -10,7 +10,7 @@
 #include "registry_probe.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "app/single_instance.h"
+#include "base/product.h"
 #include "process.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::testing {
 namespace {
@@ -51,10 +52,10 @@ protected:
         WNDCLASSEXW windowClass{sizeof(windowClass)};
         windowClass.lpfnWndProc = &RunningInstanceProcedure;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = app::MainWindowClassName;
+        windowClass.lpszClassName = MainWindowClassName;
         ::RegisterClassExW(&windowClass);
-        window_ = ::CreateWindowExW(0, app::MainWindowClassName, L"Vexlor", WS_OVERLAPPEDWINDOW, 0,
-                                    0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        window_ = ::CreateWindowExW(0, MainWindowClassName, L"Vexlor", WS_OVERLAPPEDWINDOW, 0, 0,
+                                    200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(window_, nullptr);
     }
 
@@ -71,7 +72,7 @@ protected:
         return code;
     }
 
-    ui::UniqueHandleNull mutex_;
+    UniqueHandleNull mutex_;
     HWND window_ = nullptr;
 };
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/product.h"
+#include "base/product.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -16,7 +16,7 @@ int wmain(int argc, wchar_t** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
-                                              vexlor::app::ApplicationTitle);
+                                              vexlor::ApplicationTitle);
     // A forgotten fake fails the test instead of waiting for a person or opening a browser.
     vexlor::platform::MessageBoxApi.Replace(
         [](HWND, const std::wstring& text, const std::wstring&, UINT) {

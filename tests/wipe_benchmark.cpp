@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/product.h"
+#include "base/product.h"
 #include "ui/application.h"
-#include "ui/error.h"
+#include "base/error.h"
 #include "wizard/main_form.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -19,7 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
-                                              vexlor::app::ApplicationTitle);
+                                              vexlor::ApplicationTitle);
     vexlor::wizard::TMainForm form;
     form.Create();
     try {

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/product.h"
+#include "base/product.h"
 #include "app/single_instance.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"

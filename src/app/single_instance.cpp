@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/product.h"
+#include "base/product.h"
 
 namespace vexlor::app {
 

@@ -7,7 +7,6 @@
 namespace vexlor::app {
 
 inline constexpr wchar_t SingleInstanceMutexName[] = L"DrvkW9wmnj398rf8s8";
-inline constexpr wchar_t MainWindowClassName[] = L"TMainForm";
 
 // Creates the single-instance mutex, owned and held open for the life of the process. Only
 // ERROR_ALREADY_EXISTS means another instance runs; any other failure makes this the first.

@@ -5,7 +5,7 @@
 
 #include <list>
 
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::platform {
 namespace {

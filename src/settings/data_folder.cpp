@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "app/product.h"
+#include "base/product.h"
 
 namespace vexlor::settings {
 namespace {
@@ -28,8 +28,7 @@ std::wstring GetSpecialFolder(int csidl) {
 }
 
 std::wstring GetDataFolder() {
-    return GetSpecialFolder(CSIDL_APPDATA) + L"\\" + app::MakerName + L"\\" + app::ProductKeyName +
-           L"\\";
+    return GetSpecialFolder(CSIDL_APPDATA) + L"\\" + MakerName + L"\\" + ProductKeyName + L"\\";
 }
 
 void CreateFolderPath(const std::wstring& path) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "settings/registry.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

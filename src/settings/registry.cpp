@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/registry.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::settings {
 
@@ -50,7 +50,7 @@ private:
     [[noreturn]] void ThrowWriteError(const std::wstring& name, LSTATUS status) const;
 
     HKEY root_ = HKEY_CURRENT_USER;
-    ui::UniqueKey key_;
+    UniqueKey key_;
     std::wstring path_;
     // Why the last OpenKey failed; a write without an open key reports it.
     LSTATUS openStatus_ = ERROR_INVALID_HANDLE;

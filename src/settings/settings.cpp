@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/product.h"
+#include "base/product.h"
 #include "platform/clock.h"
 #include "settings/ole_date.h"
 
@@ -23,7 +23,7 @@ template <typename Write> bool WriteSetting(Write&& write) {
 } // namespace
 
 std::wstring SettingsKeyPath() {
-    return std::wstring(L"Software\\") + app::MakerName + L"\\" + app::ProductKeyName;
+    return std::wstring(L"Software\\") + MakerName + L"\\" + ProductKeyName;
 }
 
 bool OpenSettingsKey(Registry* registry) {

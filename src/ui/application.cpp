@@ -1,7 +1,7 @@
 #include "ui/application.h"
 
 #include "ui/controls.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::ui {
 namespace {

@@ -6,8 +6,8 @@
 #include <tuple>
 
 #include "ui/app_cursor.h"
-#include "ui/error.h"
-#include "ui/handles.h"
+#include "base/error.h"
+#include "base/handles.h"
 #include "ui/palette.h"
 
 namespace vexlor::ui {

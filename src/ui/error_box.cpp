@@ -6,7 +6,7 @@
 #include "platform/message_box.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::ui {
 namespace {

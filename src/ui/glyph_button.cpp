@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/controls.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::ui {
 namespace {

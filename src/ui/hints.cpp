@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::ui {
 

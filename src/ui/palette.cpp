@@ -1,6 +1,6 @@
 #include "ui/palette.h"
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::ui {
 

@@ -3,7 +3,7 @@
 #include "ui/app_cursor.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::ui {
 

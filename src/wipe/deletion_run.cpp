@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/app_message.h"
+#include "ui/app_message.h"
 #include "platform/file_system.h"
 #include "ui/app_cursor.h"
 
@@ -33,7 +33,7 @@ void RunDeletion(RunView& view) {
         view.SetOverallBarPosition(i + 1);
     }
     if (!allDeleted)
-        app::ShowAppMessage(NotAllDeletedWarning, MB_ICONWARNING);
+        ui::ShowAppMessage(NotAllDeletedWarning, MB_ICONWARNING);
 }
 
 } // namespace vexlor::wipe

@@ -8,8 +8,8 @@
 #include <cstddef>
 
 #include "platform/file_system.h"
-#include "ui/error.h"
-#include "ui/handles.h"
+#include "base/error.h"
+#include "base/handles.h"
 #include "wipe/flush_pacer.h"
 
 namespace vexlor::wipe {
@@ -22,9 +22,9 @@ constexpr wchar_t kWriteError[] = L"Stream write error";
 // The one source of every zero written; it is never written to itself.
 alignas(4096) std::byte zeros[WriteChunkBytes];
 
-ui::UniqueFile OpenExclusive(const std::wstring& path) {
+UniqueFile OpenExclusive(const std::wstring& path) {
     // Share mode 0: no one else may read, write or delete the file while it is overwritten.
-    ui::UniqueFile file(
+    UniqueFile file(
         platform::CreateFileApi(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file) {
         const DWORD code = ::GetLastError();
@@ -97,7 +97,7 @@ bool DeleteWithRetries(const std::wstring& path, FileProgress& progress) {
 
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
     {
-        const ui::UniqueFile file = OpenExclusive(path);
+        const UniqueFile file = OpenExclusive(path);
         OverwriteWithZeros(file.Get(), FileSize(file.Get(), path), progress);
     } // closed before the delete, also when the overwrite failed
     return DeleteWithRetries(path, progress);

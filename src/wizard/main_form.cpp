@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/product.h"
-#include "app/single_instance.h"
-#include "app/web_pages.h"
+#include "base/product.h"
+#include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
 #include "settings/settings.h"
@@ -50,10 +49,10 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::Create() {
-    RegisterWindowClass(app::MainWindowClassName, ApplicationIcon(), ui::WindowBackgroundBrush());
+    RegisterWindowClass(MainWindowClassName, ApplicationIcon(), ui::WindowBackgroundBrush());
     images_ = CreateMainImages();
-    CreateWindowHandle(app::MainWindowClassName, app::ApplicationTitle, kStyle | WS_CLIPCHILDREN,
-                       kExStyle, CentredWindowRect(), nullptr, nullptr);
+    CreateWindowHandle(MainWindowClassName, ApplicationTitle, kStyle | WS_CLIPCHILDREN, kExStyle,
+                       CentredWindowRect(), nullptr, nullptr);
 }
 
 void TMainForm::Show(int showCommand) {
@@ -205,22 +204,22 @@ void TMainForm::sLabel5Click() {
 }
 
 void TMainForm::sLabel11Click() {
-    app::OpenWebPage(app::StartVideoUrl);
+    platform::OpenWebPage(StartVideoUrl);
 }
 void TMainForm::MainItemHelpClick() {
-    app::OpenWebPage(app::TutorialUrl);
+    platform::OpenWebPage(TutorialUrl);
 }
 void TMainForm::MainItemSiteClick() {
-    app::OpenWebPage(app::SiteUrl);
+    platform::OpenWebPage(SiteUrl);
 }
 void TMainForm::N14Click() {
-    app::OpenWebPage(app::SuggestUrl);
+    platform::OpenWebPage(SuggestUrl);
 }
 void TMainForm::U1Click() {
-    app::OpenWebPage(app::SocialGroupUrl);
+    platform::OpenWebPage(SocialGroupUrl);
 }
 void TMainForm::MainItemSupportClick() {
-    app::OpenWebPage(app::SupportUrl);
+    platform::OpenWebPage(SupportUrl);
 }
 void TMainForm::MainItemExitClick() {
     ::SendMessageW(Handle(), WM_CLOSE, 0, 0);

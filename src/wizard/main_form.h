@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ui/glyph_button.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "ui/hints.h"
 #include "ui/window.h"
 #include "wizard/main_images.h"
@@ -171,7 +171,7 @@ private:
     void OnClose();
 
     MainImages images_;
-    ui::UniqueImageList disabledGlyphs_;
+    UniqueImageList disabledGlyphs_;
     std::vector<std::pair<HWND, ui::ButtonGlyph>> glyphButtons_;
     int activePage_ = PageWelcome;
     bool cleaning_ = false;

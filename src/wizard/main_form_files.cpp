@@ -5,7 +5,7 @@
 
 #include "platform/file_dialog.h"
 #include "ui/dispatch.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::wizard {
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "ui/controls.h"
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -14,7 +14,7 @@ constexpr COLORREF kKey = RGB(255, 0, 255);
 
 using Painter = std::function<void(HDC dc, int width, int height)>;
 
-ui::UniqueBitmap Paint(int width, int height, const Painter& painter) {
+UniqueBitmap Paint(int width, int height, const Painter& painter) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -23,14 +23,14 @@ ui::UniqueBitmap Paint(int width, int height, const Painter& painter) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ui::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap)
         throw Error(L"Cannot create a picture.");
     {
-        ui::MemoryDc dc;
-        ui::SelectedObject selected(dc.Get(), bitmap.Get());
+        MemoryDc dc;
+        SelectedObject selected(dc.Get(), bitmap.Get());
         const RECT all{0, 0, width, height};
-        ui::UniqueBrush key(::CreateSolidBrush(kKey));
+        UniqueBrush key(::CreateSolidBrush(kKey));
         ::FillRect(dc.Get(), &all, key.Get());
         painter(dc.Get(), width, height);
         ::GdiFlush();
@@ -43,29 +43,29 @@ ui::UniqueBitmap Paint(int width, int height, const Painter& painter) {
 }
 
 void Fill(HDC dc, COLORREF color, const std::function<void()>& draw) {
-    ui::UniqueBrush brush(::CreateSolidBrush(color));
-    ui::UniquePen pen(::CreatePen(PS_SOLID, 1, color));
-    ui::SelectedObject selectedBrush(dc, brush.Get());
-    ui::SelectedObject selectedPen(dc, pen.Get());
+    UniqueBrush brush(::CreateSolidBrush(color));
+    UniquePen pen(::CreatePen(PS_SOLID, 1, color));
+    SelectedObject selectedBrush(dc, brush.Get());
+    SelectedObject selectedPen(dc, pen.Get());
     draw();
 }
 
 void Symbol(HDC dc, const wchar_t* symbol, int size, RECT box, COLORREF color) {
-    ui::SelectedObject font(dc, ui::GetFont({.face = L"Tahoma", .height = size, .bold = true}));
+    SelectedObject font(dc, ui::GetFont({.face = L"Tahoma", .height = size, .bold = true}));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, color);
     ::DrawTextW(dc, symbol, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // A rounded tile with a symbol: a stand-in until the real artwork arrives.
-ui::UniqueBitmap GlyphTile(const wchar_t* symbol, COLORREF tile) {
+UniqueBitmap GlyphTile(const wchar_t* symbol, COLORREF tile) {
     return Paint(GlyphSize, GlyphSize, [&](HDC dc, int width, int height) {
         Fill(dc, tile, [&] { ::RoundRect(dc, 1, 1, width - 1, height - 1, 8, 8); });
         Symbol(dc, symbol, 15, {0, 0, width, height}, RGB(255, 255, 255));
     });
 }
 
-ui::UniqueBitmap WasteBin(COLORREF body) {
+UniqueBitmap WasteBin(COLORREF body) {
     return Paint(128, 128, [&](HDC dc, int, int) {
         Fill(dc, body, [&] {
             ::RoundRect(dc, 30, 22, 98, 34, 6, 6);
@@ -79,7 +79,7 @@ ui::UniqueBitmap WasteBin(COLORREF body) {
     });
 }
 
-ui::UniqueBitmap FinishPicture() {
+UniqueBitmap FinishPicture() {
     return Paint(205, 264, [](HDC dc, int width, int) {
         Fill(dc, RGB(46, 160, 87), [&] { ::Ellipse(dc, 22, 52, width - 22, 52 + 161); });
         Fill(dc, RGB(255, 255, 255), [&] {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace vexlor::wizard {
 
@@ -27,11 +27,11 @@ enum Glyph : int {
 // The main window's pictures: the 24 x 24 glyphs of ImageList24 (32-bit, premultiplied alpha)
 // and the pictures of the welcome, progress and finish pages.
 struct MainImages {
-    std::array<ui::UniqueBitmap, GlyphCount> glyphs;
-    ui::UniqueImageList imageList24;
-    ui::UniqueBitmap welcomePicture;  // 128 x 128
-    ui::UniqueBitmap progressPicture; // 128 x 128
-    ui::UniqueBitmap finishPicture;   // 205 x 264, transparent around the drawing
+    std::array<UniqueBitmap, GlyphCount> glyphs;
+    UniqueImageList imageList24;
+    UniqueBitmap welcomePicture;  // 128 x 128
+    UniqueBitmap progressPicture; // 128 x 128
+    UniqueBitmap finishPicture;   // 205 x 264, transparent around the drawing
 };
 
 MainImages CreateMainImages();

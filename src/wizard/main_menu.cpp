@@ -1,7 +1,7 @@
 // The main menu MainMenu1.
 #include "wizard/main_form.h"
 
-#include "ui/error.h"
+#include "base/error.h"
 
 namespace vexlor::wizard {
 namespace {

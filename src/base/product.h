@@ -1,8 +1,14 @@
 #pragma once
+// Fixed facts about the product, in one place.
 
-#include <string>
+namespace vexlor {
 
-namespace vexlor::app {
+inline constexpr wchar_t ApplicationTitle[] = L"Vexlor";
+inline constexpr wchar_t ProgramVersion[] = L"1.25";
+inline constexpr wchar_t MakerName[] = L"Keltro Software";
+inline constexpr wchar_t ProductKeyName[] = L"Vexlor";
+// The main window's class name; a second start finds the running instance by it.
+inline constexpr wchar_t MainWindowClassName[] = L"TMainForm";
 
 // Every page the program opens. The product site's host is chosen here once.
 #define VEXLOR_SITE L"http://vexlor.example"
@@ -17,11 +23,4 @@ inline constexpr wchar_t UpdateFileUrl[] = VEXLOR_SITE L"/upd/updates.txt";
 inline constexpr wchar_t SocialGroupUrl[] = L"https://vk.com/vexlor_app";
 #undef VEXLOR_SITE
 
-// Opens `url` in the user's browser: through the shell's handler for the address, and when
-// that cannot be started, once through the browser executable "iexplore". Failure is silent.
-void OpenWebPage(const std::wstring& url);
-
-// Opens `url`, enclosed in quotation marks, through the shell alone; failure is silent.
-void OpenWebPageQuoted(const std::wstring& url);
-
-} // namespace vexlor::app
+} // namespace vexlor

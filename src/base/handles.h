@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace vexlor::ui {
+namespace vexlor {
 
 // Traits give the handle's empty value; most kinds use null.
 template <typename T> struct NullIsEmpty {
@@ -136,4 +136,4 @@ private:
     HDC dc_;
 };
 
-} // namespace vexlor::ui
+} // namespace vexlor

@@ -1,4 +1,4 @@
-#include "ui/error.h"
+#include "base/error.h"
 
 #include <windows.h>
 

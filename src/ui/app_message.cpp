@@ -1,18 +1,18 @@
-#include "app/app_message.h"
+#include "ui/app_message.h"
 
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/error_box.h"
 
-namespace vexlor::app {
+namespace vexlor::ui {
 
 int ShowAppMessage(const std::wstring& text, UINT flags) {
-    const ui::Application& application = ui::Application::Get();
+    const Application& application = Application::Get();
     const HWND active = application.ActiveWindow();
     // Without any window of ours alive the box has no owner and no title.
-    const std::wstring title = active ? ui::TextOf(active) : std::wstring();
+    const std::wstring title = active ? TextOf(active) : std::wstring();
     const HWND owner = active && active == application.MainWindow() ? application.Handle() : active;
-    return ui::ShowModalMessageBox(owner, text, title, flags);
+    return ShowModalMessageBox(owner, text, title, flags);
 }
 
-} // namespace vexlor::app
+} // namespace vexlor::ui

@@ -1,8 +1,8 @@
-#include "app/web_pages.h"
+#include "platform/web_pages.h"
 
 #include "platform/shell.h"
 
-namespace vexlor::app {
+namespace vexlor::platform {
 namespace {
 
 // ShellExecuteW reports failure with a value of 32 or less.
@@ -13,16 +13,16 @@ bool ShellFailed(std::intptr_t result) {
 } // namespace
 
 void OpenWebPage(const std::wstring& url) {
-    const auto result = platform::ShellExecuteApi(
-        platform::ShellRequest{.operation = L"open", .file = url, .show = SW_SHOWNORMAL});
+    const auto result =
+        ShellExecuteApi(ShellRequest{.operation = L"open", .file = url, .show = SW_SHOWNORMAL});
     if (ShellFailed(result))
-        platform::ShellExecuteApi(platform::ShellRequest{
+        ShellExecuteApi(ShellRequest{
             .operation = L"open", .file = L"iexplore", .parameters = url, .show = SW_SHOWNORMAL});
 }
 
 void OpenWebPageQuoted(const std::wstring& url) {
-    platform::ShellExecuteApi(platform::ShellRequest{
-        .operation = L"open", .file = L"\"" + url + L"\"", .show = SW_SHOWNORMAL});
+    ShellExecuteApi(
+        ShellRequest{.operation = L"open", .file = L"\"" + url + L"\"", .show = SW_SHOWNORMAL});
 }
 
-} // namespace vexlor::app
+} // namespace vexlor::platform
