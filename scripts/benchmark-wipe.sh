@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Times the program's overwrite-and-delete of one file under Wine against GNU shred (one pass of
-# zeros, then unlink) and dd writing the same number of zero bytes with a final fsync, each on
-# a fresh copy of the same file in the build tree, and prints the ratios. dd truncates its
-# output first; dd writing in place (conv=notrunc), as the program does, followed by rm, as the
-# program deletes the file too, is shown as well.
-# Usage: scripts/benchmark-wipe.sh [SIZE_MIB [ROUNDS]]   (default 512 MiB, 3 rounds; medians)
+# Times the destruction of one large file and of many small ones, as the program does it and as
+# GNU shred and dd do it, each contender on a fresh copy of the same content, and prints the
+# medians. The program is timed twice: inside the process without a window ("in-process"), and
+# as the user sees it, with the main window shown, from the click on "Далее" to the finish page
+# ("window"). For the window it also prints the longest time the window took to answer.
+# Contenders: `shred -n0 -z -u` (one pass of zeros, then renames and unlinks), and dd writing
+# the same zeros in place with a final fsync followed by rm, as the program writes in place.
+# Usage: scripts/benchmark-wipe.sh [SIZE_MIB [ROUNDS [SMALL_FILES]]]
+#        (default 512 MiB, 5 rounds, 1000 files of 4 KiB)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/wine-env.sh
 
 size_mib=${1:-512}
-rounds=${2:-3}
+rounds=${2:-5}
+small_count=${3:-1000}
 build=${VEXLOR_BUILD_DIR:-$root/build}
 
 scripts/install-deps.sh
@@ -29,54 +33,78 @@ cleanup() {
   [ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
-rm -rf "$work" && mkdir -p "$work"
+rm -rf "$work" && mkdir -p "$work/template-small"
 wineserver -p # one server for every round, so Wine's start-up is not what is measured
 
 # The same non-zero content for every contender, written out to the disk before the clock runs.
 head -c "${size_mib}M" /dev/urandom >"$work/template"
-fresh_copy() {
-  cp "$work/template" "$1"
+for i in $(seq -w 1 "$small_count"); do head -c 4096 /dev/urandom >"$work/template-small/f$i"; done
+fresh() { # fresh SOURCE TARGET
+  rm -rf "$2"
+  cp -r "$1" "$2"
   sync
 }
 now() { date +%s.%N; }
-
+since() { echo "$(now) - $1" | bc -l; }
 exe="$build/tests/vexlor_wipe_benchmark.exe"
-declare -a vexlor_times shred_times dd_times inplace_times
+vexlor() { # vexlor MODE PATH: prints the program's own figures
+  wine "$exe" "$1" "$(winepath -w "$2")" | tr -d '\r'
+}
+
+declare -A times
+record() { times[$1]="${times[$1]:-} $2"; }
+gone() { [ ! -e "$1" ] || [ -z "$(ls -A "$1" 2>/dev/null)" ] || { echo "$1 was left" >&2; exit 1; }; }
+
 for round in $(seq 1 "$rounds"); do
-  fresh_copy "$work/vexlor.bin"
-  vexlor_times+=("$(wine "$exe" "$(winepath -w "$work/vexlor.bin")" | tr -d '\r')")
-  [ ! -e "$work/vexlor.bin" ] || { echo "vexlor left the file behind" >&2; exit 1; }
+  for kind in large small; do
+    if [ $kind = large ]; then src="$work/template"; else src="$work/template-small"; fi
+    target="$work/$kind"
 
-  fresh_copy "$work/shred.bin"
-  start=$(now)
-  shred -n0 -z -u "$work/shred.bin"
-  shred_times+=("$(echo "$(now) - $start" | bc -l)")
+    fresh "$src" "$target"
+    record "$kind inprocess" "$(vexlor inprocess "$target")"
+    gone "$target"
 
-  fresh_copy "$work/dd.bin"
-  start=$(now)
-  dd if=/dev/zero of="$work/dd.bin" bs=1M count="$size_mib" conv=fsync status=none
-  dd_times+=("$(echo "$(now) - $start" | bc -l)")
-  rm -f "$work/dd.bin"
+    fresh "$src" "$target"
+    read -r seconds answer <<<"$(vexlor window "$target")"
+    record "$kind window" "$seconds"
+    record "$kind answer" "$answer"
+    gone "$target"
 
-  fresh_copy "$work/inplace.bin"
-  start=$(now)
-  dd if=/dev/zero of="$work/inplace.bin" bs=1M count="$size_mib" conv=notrunc,fsync status=none
-  rm -f "$work/inplace.bin"
-  inplace_times+=("$(echo "$(now) - $start" | bc -l)")
-  echo "round $round: vexlor ${vexlor_times[-1]} s, shred ${shred_times[-1]} s," \
-    "dd ${dd_times[-1]} s, dd in place + rm ${inplace_times[-1]} s"
+    fresh "$src" "$target"
+    start=$(now)
+    if [ $kind = large ]; then shred -n0 -z -u "$target"; else shred -n0 -z -u "$target"/*; fi
+    record "$kind shred" "$(since "$start")"
+    gone "$target"
+
+    fresh "$src" "$target"
+    start=$(now)
+    if [ $kind = large ]; then
+      dd if=/dev/zero of="$target" bs=1M count="$size_mib" conv=notrunc,fsync status=none
+      rm -f "$target"
+    else
+      for f in "$target"/*; do
+        dd if=/dev/zero of="$f" bs=4096 count=1 conv=notrunc,fsync status=none
+        rm -f "$f"
+      done
+    fi
+    record "$kind dd" "$(since "$start")"
+    gone "$target"
+  done
+  echo "round $round done"
 done
 
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-v=$(median "${vexlor_times[@]}")
-s=$(median "${shred_times[@]}")
-d=$(median "${dd_times[@]}")
-i=$(median "${inplace_times[@]}")
-printf 'file %d MiB, median of %d rounds\n' "$size_mib" "$rounds"
-printf '  vexlor (DoCleanFile under Wine) %7.3f s\n' "$v"
-printf '  shred -n0 -z -u                 %7.3f s\n' "$s"
-printf '  dd conv=fsync                   %7.3f s\n' "$d"
-printf '  dd conv=notrunc,fsync + rm      %7.3f s\n' "$i"
-printf '  vexlor / dd    = %.2f  (goal <= 1.30)\n' "$(echo "$v / $d" | bc -l)"
-printf '  vexlor / shred = %.2f  (goal <= 1.00)\n' "$(echo "$v / $s" | bc -l)"
-printf '  vexlor / (dd in place + rm) = %.2f\n' "$(echo "$v / $i" | bc -l)"
+median() { printf '%s\n' $1 | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+ratio() { echo "$1 / $2" | bc -l; }
+for kind in large small; do
+  if [ $kind = large ]; then echo "one file of $size_mib MiB, median of $rounds rounds"
+  else echo "$small_count files of 4 KiB, median of $rounds rounds"; fi
+  w=$(median "${times[$kind window]}")
+  s=$(median "${times[$kind shred]}")
+  d=$(median "${times[$kind dd]}")
+  printf '  vexlor, window shown               %7.3f s  (longest answer %s ms)\n' "$w" \
+    "$(median "${times[$kind answer]}")"
+  printf '  vexlor, in-process                 %7.3f s\n' "$(median "${times[$kind inprocess]}")"
+  printf '  shred -n0 -z -u                    %7.3f s\n' "$s"
+  printf '  dd conv=notrunc,fsync + rm         %7.3f s\n' "$d"
+  printf '  window / shred = %.2f, window / (dd + rm) = %.2f\n' "$(ratio "$w" "$s")" "$(ratio "$w" "$d")"
+done

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,9 +52,7 @@ protected:
         }
     }
 
-    void AddEntry(const std::wstring& path) {
-        ::SendMessageW(form_.ListBoxFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    }
+    void AddEntry(const std::wstring& path) { form_.AddFiles({path}); }
 
     // "Далее" as a click delivers it, through the window's command handling.
     void PressNext() {
@@ -74,10 +73,22 @@ protected:
         EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
     }
 
+    // Files are renamed before they are deleted: the records speak of them by the names the
+    // test gave them.
+    ScopedSeam<platform::MoveFileSignature> renames_{
+        platform::MoveFileApi, [this](const std::wstring& from, const std::wstring& to) {
+            originalNames_[to] = originalNames_.count(from) ? originalNames_[from] : from;
+            return ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+        }};
+    std::wstring OriginalName(const std::wstring& path) {
+        return originalNames_.count(path) ? originalNames_[path] : path;
+    }
+
     // Every delete goes through here: `onDelete` may act first, then the file is deleted for
     // real unless it is listed in `undeletable_`.
     ScopedSeam<platform::DeleteFileSignature> deletes_{
-        platform::DeleteFileApi, [this](const std::wstring& path) {
+        platform::DeleteFileApi, [this](const std::wstring& renamed) {
+            const std::wstring path = OriginalName(renamed);
             deleteCalls_.push_back(path);
             hourglassDuringRun_ = ui::AppCursorIsWait();
             pageDuringRun_ = form_.ActivePage();
@@ -86,7 +97,7 @@ protected:
             for (const auto& stuck : undeletable_)
                 if (stuck == path)
                     return false;
-            return ::DeleteFileW(path.c_str()) != FALSE;
+            return ::DeleteFileW(renamed.c_str()) != FALSE;
         }};
     ScopedSeam<platform::SleepSignature> noSleep_{platform::SleepApi, [](DWORD) {}};
     ScopedSeam<platform::MessageBoxSignature> boxes_{
@@ -101,6 +112,7 @@ protected:
     TMainForm form_;
     HWND formHandle_ = nullptr;
     std::vector<Box> boxes;
+    std::map<std::wstring, std::wstring> originalNames_;
     std::vector<std::wstring> deleteCalls_;
     std::vector<std::wstring> undeletable_;
     std::function<void(const std::wstring&)> onDelete_;
@@ -228,6 +240,95 @@ TEST_F(DeletionRun, ClosingDuringTheRunLetsItFinishThenEndsTheWindow) {
     EXPECT_EQ(form_.ActivePage(), PageFinish);
     EXPECT_FALSE(::IsWindow(formHandle_)) << "the close asked for during the run was dropped";
     EXPECT_FALSE(ui::AppCursorIsWait());
+}
+
+TEST_F(DeletionRun, OnlyEntriesListedAtTheStartAndStillListedAtTheirTurnAreDestroyed) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 10);
+    const std::wstring removed = folder_.MakeFile(L"removed.bin", 10, 'r');
+    const std::wstring d = folder_.MakeFile(L"d.bin", 10);
+    const std::wstring added = folder_.MakeFile(L"added.bin", 10, 'n');
+    for (const auto& entry : {a, b, removed, d})
+        AddEntry(entry);
+    // While the first file goes: the delete button on the third entry, then a file added.
+    onDelete_ = [&](const std::wstring& path) {
+        if (path != a)
+            return;
+        ::SendMessageW(form_.ListBoxFiles, LB_SETCURSEL, 2, 0);
+        form_.BtnDeleteClick();
+        form_.AddFiles({added});
+    };
+
+    PressNext();
+
+    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b, d}));
+    EXPECT_EQ(ReadAll(removed), std::vector<char>(10, 'r'));
+    EXPECT_EQ(ReadAll(added), std::vector<char>(10, 'n')) << "added during the run: next run";
+    EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(4, 4));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, FilesAddedAfterTheListWasClearedDuringTheRunSurviveIt) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 10, 'b');
+    const std::wstring added1 = folder_.MakeFile(L"added1.bin", 10, '1');
+    const std::wstring added2 = folder_.MakeFile(L"added2.bin", 10, '2');
+    AddEntry(a);
+    AddEntry(b);
+    onDelete_ = [&](const std::wstring& path) {
+        if (path != a)
+            return;
+        form_.BtnCleanFilesClick();
+        form_.AddFiles({added1, added2}); // the same places in the list as the cleared ones
+    };
+
+    PressNext();
+
+    EXPECT_EQ(deleteCalls_, std::vector<std::wstring>{a});
+    EXPECT_EQ(ReadAll(b), std::vector<char>(10, 'b'));
+    EXPECT_EQ(ReadAll(added1), std::vector<char>(10, '1'));
+    EXPECT_EQ(ReadAll(added2), std::vector<char>(10, '2'));
+    EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(2, 2));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, FileThatCannotBeToldMissingLeadsToTheWarning) {
+    const std::wstring entry = folder_.PathOf(L"somewhere.bin");
+    DWORD error = 0;
+    ScopedSeam<platform::GetFileAttributesSignature> probe(platform::GetFileAttributesApi,
+                                                           [&](const std::wstring&) {
+                                                               ::SetLastError(error);
+                                                               return INVALID_FILE_ATTRIBUTES;
+                                                           });
+    AddEntry(entry);
+    const std::pair<DWORD, bool> cases[] = {
+        {ERROR_ACCESS_DENIED, true}, {ERROR_NOT_READY, true},       {ERROR_BAD_NETPATH, true},
+        {ERROR_INVALID_NAME, true},  {ERROR_FILE_NOT_FOUND, false}, {ERROR_PATH_NOT_FOUND, false}};
+    for (const auto& [code, warned] : cases) {
+        SCOPED_TRACE("error " + std::to_string(code));
+        error = code;
+        boxes.clear();
+        PressNext();
+        ASSERT_EQ(boxes.size(), warned ? 1u : 0u);
+        for (const Box& box : boxes)
+            EXPECT_EQ(box.text, kWarning);
+        form_.BtnBackClick(); // to the file page again, for the next run
+    }
+    EXPECT_TRUE(deleteCalls_.empty());
+}
+
+TEST_F(DeletionRun, LoggingOffIsRefusedDuringTheRunOnly) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    AddEntry(a);
+    LRESULT answerDuringRun = TRUE;
+    onDelete_ = [&](const std::wstring&) {
+        answerDuringRun = ::SendMessageW(form_.Handle(), WM_QUERYENDSESSION, 0, 0);
+    };
+
+    PressNext();
+
+    EXPECT_EQ(answerDuringRun, FALSE);
+    EXPECT_EQ(::SendMessageW(form_.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
 }
 
 } // namespace

@@ -127,7 +127,8 @@ TEST_F(FileList, DialogAsksForSeveralExistingFilesOfAnyType) {
     EXPECT_EQ(dialog_.filters[0], std::wstring(L"Все файлы\0*.*\0\0", 15));
     EXPECT_EQ(shown.nFilterIndex, 1u);
     const DWORD required = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST |
-                           OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+                           OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING |
+                           OFN_DONTADDTORECENT; // the names would stay in Recent Items
     EXPECT_EQ(shown.Flags & required, required);
     EXPECT_EQ(shown.lpstrTitle, nullptr) << "the system's own title";
     EXPECT_EQ(shown.lpstrDefExt, nullptr) << "no default extension";
@@ -238,6 +239,29 @@ TEST_F(FileList, AddingOnTheFinishPageStaysThereAndEnablesNext) {
     AddFiles(std::vector<std::wstring>{L"C:\\x\\1"});
     EXPECT_EQ(form_.ActivePage(), PageFinish);
     ExpectListState(true);
+}
+
+TEST_F(FileList, ScrollRangeFollowsTheWidestEntry) {
+    const auto extent = [this] {
+        return static_cast<int>(::SendMessageW(form_.ListBoxFiles, LB_GETHORIZONTALEXTENT, 0, 0));
+    };
+    RECT client{};
+    ::GetClientRect(form_.ListBoxFiles, &client);
+    const std::wstring longPath = L"C:\\" + std::wstring(400, L'w') + L"\\x.bin";
+    const std::wstring shortPath = L"C:\\a.bin";
+    form_.BtnNextClick();
+
+    AddFiles(std::vector<std::wstring>{shortPath});
+    const int shortExtent = extent();
+    AddFiles(std::vector<std::wstring>{longPath});
+    EXPECT_GT(extent(), client.right) << "a long path must be reachable by scrolling";
+    EXPECT_GT(extent(), 10 * shortExtent);
+
+    ::SendMessageW(form_.ListBoxFiles, LB_SETCURSEL, 1, 0);
+    Command(TMainForm::IdBtnDelete);
+    EXPECT_EQ(extent(), shortExtent) << "the range shrinks with the widest entry gone";
+    Command(TMainForm::IdMenuClean);
+    EXPECT_EQ(extent(), 0);
 }
 
 } // namespace

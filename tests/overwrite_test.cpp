@@ -212,10 +212,28 @@ TEST_F(Overwrite, FailedWriteOrFlushIsAnErrorAndTheClosedFileStays) {
     }
 }
 
-TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesWithAWaitAndMessagesAfterEach) {
+// The name a file was renamed to before its delete: same folder, same length, and nothing left
+// of the old name but letters and digits of chance.
+void ExpectRandomNameOfTheSameLength(const std::wstring& original, const std::wstring& renamed) {
+    const std::size_t folder = original.rfind(L'\\') + 1;
+    EXPECT_NE(renamed, original);
+    EXPECT_EQ(renamed.size(), original.size());
+    EXPECT_EQ(renamed.substr(0, folder), original.substr(0, folder));
+    EXPECT_TRUE(std::all_of(renamed.begin() + folder, renamed.end(), ::iswalnum)) << renamed;
+}
+
+TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesUnderARandomNameThenTheNameComesBack) {
     const std::wstring path = folder_.MakeFile(L"stuck.bin", 7);
     std::vector<std::wstring> log;
+    std::wstring renamed;
     RecordingProgress progress(&log);
+    ScopedSeam<platform::MoveFileSignature> rename(
+        platform::MoveFileApi, [&](const std::wstring& from, const std::wstring& to) {
+            log.push_back(L"rename " + from + L" to " + to);
+            if (renamed.empty())
+                renamed = to;
+            return ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+        });
     ScopedSeam<platform::DeleteFileSignature> refuse(platform::DeleteFileApi,
                                                      [&](const std::wstring& p) {
                                                          log.push_back(L"delete " + p);
@@ -226,11 +244,101 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesWithAWaitAndMessagesAfterEach
 
     EXPECT_FALSE(OverwriteAndDelete(path, progress));
 
-    std::vector<std::wstring> expected{L"pump"}; // after the one chunk of a small file
+    ExpectRandomNameOfTheSameLength(path, renamed);
+    // After the one chunk of a small file, the rename, then the attempts on the new name.
+    std::vector<std::wstring> expected{L"pump", L"rename " + path + L" to " + renamed};
     for (int attempt = 0; attempt < 51; ++attempt)
-        expected.insert(expected.end(), {L"delete " + path, L"sleep 100", L"pump"});
+        expected.insert(expected.end(), {L"delete " + renamed, L"sleep 100", L"pump"});
+    expected.push_back(L"rename " + renamed + L" to " + path);
     EXPECT_EQ(log, expected);
     EXPECT_EQ(ReadAll(path), std::vector<char>(10, 0)) << "overwritten and grown, but kept";
+    EXPECT_FALSE(Exists(renamed));
+}
+
+TEST_F(Overwrite, NameTakenIsDrawnAgainAndRefusedRenameDeletesUnderTheOldName) {
+    const std::wstring path = folder_.MakeFile(L"victim.bin", 3);
+    std::vector<std::wstring> tried;
+    DWORD refusal = ERROR_ALREADY_EXISTS;
+    ScopedSeam<platform::MoveFileSignature> rename(
+        platform::MoveFileApi, [&](const std::wstring& from, const std::wstring& to) {
+            tried.push_back(to);
+            if (tried.size() == 1) {
+                ::SetLastError(refusal);
+                return false;
+            }
+            return ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+        });
+    std::vector<std::wstring> deleted;
+    ScopedSeam<platform::DeleteFileSignature> record(platform::DeleteFileApi,
+                                                     [&](const std::wstring& p) {
+                                                         deleted.push_back(p);
+                                                         return ::DeleteFileW(p.c_str()) != 0;
+                                                     });
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+    ASSERT_EQ(tried.size(), 2u) << "a name already taken is drawn again";
+    EXPECT_NE(tried[0], tried[1]);
+    EXPECT_EQ(deleted, std::vector<std::wstring>{tried[1]});
+    ExpectRandomNameOfTheSameLength(path, deleted[0]);
+
+    // The file held by another program, say: it keeps its name and is deleted by it.
+    const std::wstring held = folder_.MakeFile(L"held.bin", 3);
+    tried.clear();
+    deleted.clear();
+    refusal = ERROR_SHARING_VIOLATION;
+    EXPECT_TRUE(OverwriteAndDelete(held, progress_));
+    EXPECT_EQ(tried.size(), 1u);
+    EXPECT_EQ(deleted, std::vector<std::wstring>{held});
+    EXPECT_FALSE(Exists(held));
+}
+
+TEST_F(Overwrite, LargeFileIsDeletedWhileTheWindowKeepsGettingItsMessages) {
+    const std::size_t size = std::size_t{32} << 20;
+    const std::wstring path = folder_.MakeFile(L"large.bin", size);
+    ScopedSeam<platform::DeleteFileSignature> slow(platform::DeleteFileApi,
+                                                   [](const std::wstring& p) {
+                                                       ::Sleep(300); // a disk freeing many blocks
+                                                       return ::DeleteFileW(p.c_str()) != 0;
+                                                   });
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+    EXPECT_FALSE(Exists(path));
+    const int chunks = static_cast<int>((size + 2 + WriteChunkBytes - 1) / WriteChunkBytes);
+    EXPECT_GE(progress_.pumps - chunks, 5) << "the window went without messages during the delete";
+}
+
+TEST(LongPath, FileBeyondTheOldPathLimitIsOverwrittenAndDeleted) {
+    TempFolder folder;
+    // The system's own limit is 260 characters; the extended form takes any length.
+    std::wstring path = folder.Path();
+    while (path.size() < 300) {
+        path += L"\\" + std::wstring(60, L'd');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr)) << path.size();
+    }
+    path += L"\\victim.bin";
+    ASSERT_GE(path.size(), 300u);
+    const HANDLE file = ::CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, "secret", 6, &written, nullptr);
+    ::CloseHandle(file);
+    ASSERT_EQ(platform::ProbePath(path), platform::PathKind::File);
+    RecordingProgress progress;
+    ScopedSeam<platform::SleepSignature> noSleep(platform::SleepApi, [](DWORD) {});
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress));
+    EXPECT_EQ(platform::ProbePath(path), platform::PathKind::Missing);
+    EXPECT_EQ(progress.positions.back(), 6);
+}
+
+TEST(LongPath, ExtendedFormForDrivesSharesAndPathsAlreadyInIt) {
+    using platform::ExtendedLengthPath;
+    EXPECT_EQ(ExtendedLengthPath(L"C:\\a\\b.txt"), L"\\\\?\\C:\\a\\b.txt");
+    EXPECT_EQ(ExtendedLengthPath(L"C:/a/./x/../b.txt"), L"\\\\?\\C:\\a\\b.txt");
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\b.txt"), L"\\\\?\\UNC\\server\\share\\b.txt");
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\.\\COM1"), L"\\\\.\\COM1");
 }
 
 TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {

@@ -1,19 +1,115 @@
-// Times the overwrite-and-delete of one file as the program does it, with the main window's
-// bars and message pump in the loop. Usage: vexlor_wipe_benchmark FILE; prints the seconds.
+// Times the destruction of files as the program does it. Usage:
+//   vexlor_wipe_benchmark inprocess PATH   DoCleanFile on each file, no window on screen
+//   vexlor_wipe_benchmark window PATH      the main window shown, the files in its list, from
+//                                          the click on "Далее" to the finish page drawn
+// PATH is a file or a folder whose files are all taken. Prints the seconds and, for the
+// window, the longest time the window took to answer a message during the run, in ms.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "base/error.h"
 #include "base/product.h"
 #include "ui/application.h"
-#include "base/error.h"
 #include "wizard/main_form.h"
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::wstring> FilesAt(const std::wstring& path) {
+    if (!(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
+        return {path};
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(path + L"\\" + found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Asks the window for an answer every few milliseconds and keeps the longest wait.
+class ResponseWatch {
+public:
+    explicit ResponseWatch(HWND window)
+        : thread_([this, window] {
+              while (!stop_) {
+                  const auto asked = Clock::now();
+                  DWORD_PTR result = 0;
+                  ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+                  const double waited =
+                      std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+                  longest_ = std::max(longest_.load(), waited);
+                  ::Sleep(5);
+              }
+          }) {}
+    ~ResponseWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    double Longest() const { return longest_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<double> longest_{0};
+    std::thread thread_;
+};
+
+void Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+int InProcess(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& files) {
+    const auto start = Clock::now();
+    bool deleted = true;
+    for (const auto& file : files)
+        deleted = form.DoCleanFile(file) && deleted;
+    std::printf("%.3f\n", std::chrono::duration<double>(Clock::now() - start).count());
+    return deleted ? 0 : 1;
+}
+
+int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& files) {
+    form.Show(SW_SHOWNORMAL);
+    form.BtnNextClick(); // to the file page
+    form.AddFiles(files);
+    ::UpdateWindow(form.Handle());
+    Pump();
+    double longest = 0;
+    const auto start = Clock::now();
+    {
+        const ResponseWatch watch(form.Handle());
+        form.BtnNextClick(); // "Далее": the run, then the finish page
+        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        longest = watch.Longest();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%.3f %.1f\n", seconds, longest);
+    return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
+}
+
+} // namespace
+
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark FILE\n");
+    const std::wstring mode = argc == 3 ? argv[1] : L"";
+    if (mode != L"inprocess" && mode != L"window") {
+        std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark inprocess|window PATH\n");
         return 2;
     }
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -23,11 +119,8 @@ int wmain(int argc, wchar_t** argv) {
     vexlor::wizard::TMainForm form;
     form.Create();
     try {
-        const auto start = std::chrono::steady_clock::now();
-        const bool deleted = form.DoCleanFile(argv[1]);
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        std::printf("%.3f\n", elapsed.count());
-        return deleted ? 0 : 1;
+        const auto files = FilesAt(argv[2]);
+        return mode == L"window" ? InWindow(form, files) : InProcess(form, files);
     } catch (const vexlor::Error& error) {
         std::fwprintf(stderr, L"%ls\n", error.Text().c_str());
         return 1;

@@ -141,7 +141,8 @@ std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstr
     dialog.nFilterIndex = 1;
     // A hook makes the dialog fixed-size unless OFN_ENABLESIZING asks for it again.
     dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
-                   OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_ENABLEHOOK;
+                   OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_ENABLEHOOK |
+                   OFN_DONTADDTORECENT; // the Recent Items list would keep the names
     dialog.lpfnHook = &DialogHook;
     ResultBuffer buffer(dialog);
     dialog.lCustData = reinterpret_cast<LPARAM>(&buffer);

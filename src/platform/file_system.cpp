@@ -1,11 +1,35 @@
 #include "platform/file_system.h"
 
-namespace vexlor::platform {
+#include <vector>
 
-Seam<CreateFileSignature> CreateFileApi{[](const std::wstring& path, DWORD access, DWORD share,
-                                           DWORD disposition, DWORD attributes) {
-    return ::CreateFileW(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-}};
+namespace vexlor::platform {
+namespace {
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// GetFullPathNameW, which also normalises separators and "." and ".."; the path unchanged
+// when the system refuses it.
+std::wstring FullPath(const std::wstring& path) {
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    while (size != 0) {
+        std::vector<wchar_t> buffer(size);
+        const DWORD length = ::GetFullPathNameW(path.c_str(), size, buffer.data(), nullptr);
+        if (length < size)
+            return std::wstring(buffer.data(), length);
+        size = length; // the path grew meanwhile (a changed current folder): try again
+    }
+    return path;
+}
+
+} // namespace
+
+Seam<CreateFileSignature> CreateFileApi{
+    [](const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {
+        return ::CreateFileW(ExtendedLengthPath(path).c_str(), access, share, nullptr, disposition,
+                             attributes, nullptr);
+    }};
 
 Seam<WriteFileSignature> WriteFileApi{
     [](HANDLE file, const void* data, DWORD size, DWORD& written) {
@@ -16,14 +40,40 @@ Seam<WriteFileSignature> WriteFileApi{
 Seam<FlushFileBuffersSignature> FlushFileBuffersApi{
     [](HANDLE file) { return ::FlushFileBuffers(file) != FALSE; }};
 
-Seam<DeleteFileSignature> DeleteFileApi{
-    [](const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; }};
+Seam<DeleteFileSignature> DeleteFileApi{[](const std::wstring& path) {
+    return ::DeleteFileW(ExtendedLengthPath(path).c_str()) != FALSE;
+}};
+
+Seam<MoveFileSignature> MoveFileApi{[](const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), 0) !=
+           FALSE;
+}};
+
+Seam<GetFileAttributesSignature> GetFileAttributesApi{[](const std::wstring& path) {
+    return ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
+}};
 
 Seam<SleepSignature> SleepApi{[](DWORD milliseconds) { ::Sleep(milliseconds); }};
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+PathKind ProbePath(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesApi(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : PathKind::File;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
+                                                                          : PathKind::Unknown;
+}
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+    if (path.empty() || StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\") ||
+        StartsWith(path, L"\\??\\"))
+        return path;
+    const std::wstring full = FullPath(path);
+    if (StartsWith(full, L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
+        return L"\\\\?\\" + full;
+    return full;
 }
 
 } // namespace vexlor::platform

@@ -1,7 +1,9 @@
 #pragma once
 // The file operations of the wipe. Tests replace them to inject failures, to watch a file just
 // before it is deleted and to count delete attempts, and replace Sleep so that a refused delete
-// does not hold a test up for five seconds.
+// does not hold a test up for five seconds. Every path is passed to the system in its
+// extended-length form, so that paths of any length work; callers and fakes see the path as
+// the user chose it.
 
 #include <windows.h>
 
@@ -27,10 +29,31 @@ extern Seam<FlushFileBuffersSignature> FlushFileBuffersApi;
 using DeleteFileSignature = bool(const std::wstring& path);
 extern Seam<DeleteFileSignature> DeleteFileApi;
 
+// Renames a file without replacing an existing one (MoveFileExW with no flags); the reason of
+// a failure is in GetLastError.
+using MoveFileSignature = bool(const std::wstring& from, const std::wstring& to);
+extern Seam<MoveFileSignature> MoveFileApi;
+
+// GetFileAttributesW: INVALID_FILE_ATTRIBUTES on failure, with the reason in GetLastError.
+using GetFileAttributesSignature = DWORD(const std::wstring& path);
+extern Seam<GetFileAttributesSignature> GetFileAttributesApi;
+
 using SleepSignature = void(DWORD milliseconds);
 extern Seam<SleepSignature> SleepApi;
 
-// True when a file, not a folder, exists at `path`.
-bool FileExists(const std::wstring& path);
+enum class PathKind {
+    File,
+    Folder,
+    Missing, // the file or a folder on its path is not there
+    Unknown, // the system could not tell: a device not ready, a share gone, access denied ...
+};
+
+// What is at `path`. Only "not found" counts as missing: any other failure may hide a file.
+PathKind ProbePath(const std::wstring& path);
+
+// `path` in the extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") that the
+// system takes at any length; made absolute and normalised first, since that form is not
+// normalised by the system. Device paths and paths already in that form come back unchanged.
+std::wstring ExtendedLengthPath(const std::wstring& path);
 
 } // namespace vexlor::platform

@@ -2,36 +2,46 @@
 
 #include <windows.h>
 
-#include "ui/app_message.h"
 #include "platform/file_system.h"
 #include "ui/app_cursor.h"
+#include "ui/app_message.h"
 
 namespace vexlor::wipe {
 namespace {
 
-// The entry's file, unless the entry or its file is gone: the list may have been cleared from
-// the menu meanwhile, and the same path listed twice is gone the second time.
-bool CleanEntry(RunView& view, int index) {
-    const std::optional<std::wstring> path = view.EntryAt(index);
-    if (!path || !platform::FileExists(*path))
+// False when a file may have stayed. An entry removed from the list meanwhile is not touched;
+// the same path listed twice is gone the second time, and a folder is not a file to destroy.
+bool CleanEntry(RunView& view, EntryId entry) {
+    const std::optional<std::wstring> path = view.PathOf(entry);
+    if (!path)
         return true;
-    return view.CleanFile(*path);
+    switch (platform::ProbePath(*path)) {
+    case platform::PathKind::File:
+        return view.CleanFile(*path);
+    case platform::PathKind::Folder:
+    case platform::PathKind::Missing:
+        return true;
+    case platform::PathKind::Unknown:
+        break; // a stick pulled out, a share gone, a folder that may not be read
+    }
+    return false;
 }
 
 } // namespace
 
 void RunDeletion(RunView& view) {
     const ui::WaitCursor hourglass;
-    // Files added during the run wait for the next one.
-    const int steps = view.EntryCount();
+    const std::vector<EntryId> entries = view.Entries();
+    const int steps = static_cast<int>(entries.size());
     view.ResetOverallBar(steps);
     bool allDeleted = true;
     for (int i = 0; i < steps; ++i) {
-        if (!CleanEntry(view, i))
+        if (!CleanEntry(view, entries[static_cast<std::size_t>(i)]))
             allDeleted = false;
         view.ProcessMessages();
         view.SetOverallBarPosition(i + 1);
     }
+    view.ShowProgressNow();
     if (!allDeleted)
         ui::ShowAppMessage(NotAllDeletedWarning, MB_ICONWARNING);
 }

@@ -1,22 +1,30 @@
 #pragma once
 // The deletion run: every file of the list, one after the other.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "wipe/overwrite.h"
 
 namespace vexlor::wipe {
 
+// An entry of the file list by an identity that stays with it while other entries come and go.
+using EntryId = std::uintptr_t;
+
 // What the run needs of the window: the list, the overall bar and the destruction of one file.
 class RunView : public FileProgress {
 public:
-    virtual int EntryCount() const = 0;
-    // Entry `index` of the list as it is now; nothing when the list has become shorter.
-    virtual std::optional<std::wstring> EntryAt(int index) const = 0;
+    // The entries of the list as it is now, in its order.
+    virtual std::vector<EntryId> Entries() const = 0;
+    // The entry's path; nothing once the entry has been removed from the list.
+    virtual std::optional<std::wstring> PathOf(EntryId entry) const = 0;
     // Position 0, then the new maximum.
     virtual void ResetOverallBar(int maximum) = 0;
     virtual void SetOverallBarPosition(int position) = 0;
+    // The bars are redrawn only now and then during a run: this shows both as they are now.
+    virtual void ShowProgressNow() = 0;
     // Destroys one existing file; false when it could not be deleted.
     virtual bool CleanFile(const std::wstring& path) = 0;
 
@@ -28,9 +36,10 @@ inline constexpr wchar_t NotAllDeletedWarning[] =
     L"Некоторые файлы могли быть удалены не окончательно или не удалены. Возможно недостаточно "
     L"прав для совершения операции. ";
 
-// Destroys the file of every entry the list has when the run starts, skipping entries whose
-// file is gone, under the hourglass, and warns once at the end when some file stayed. An error
-// of one file ends the run there and is passed on.
+// Destroys the file of every entry the list has when the run starts and still has when the
+// entry's turn comes, under the hourglass; entries added meanwhile wait for the next run. An
+// entry whose file is not there is skipped; one whose file could not be reached or deleted
+// leads to one warning at the end. An error of one file ends the run there and is passed on.
 void RunDeletion(RunView& view);
 
 } // namespace vexlor::wipe

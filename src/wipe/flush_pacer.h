@@ -16,7 +16,9 @@ public:
     static constexpr std::uint64_t MinimumBytes = std::uint64_t{64} << 10;
     static constexpr std::uint64_t MaximumBytes = std::uint64_t{1} << 30;
     static constexpr std::uint64_t InitialBytes = std::uint64_t{1} << 20;
-    static constexpr double TargetSeconds = 0.04;
+    // Short enough that, with a write and the jitter of the disk, the window answers within
+    // about 50 ms.
+    static constexpr double TargetSeconds = 0.025;
 
     // The data to write before the next flush; no single write is larger either, so that
     // the window gets its messages as often on a slow disk.

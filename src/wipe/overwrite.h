@@ -24,8 +24,10 @@ inline constexpr std::uint32_t WriteChunkBytes = 1u << 20;
 
 // Opens the file for exclusive writing, overwrites it with zeros from its first byte to 2 or 3
 // bytes past its end (whole 2-byte words, one more than cover the file), flushes and closes it,
-// then deletes it, trying 51 times with 100 ms between tries. Returns whether it was deleted.
-// A file that cannot be opened, written or flushed ends with an Error and is not deleted.
+// renames it within its folder to a random name of the same length, then deletes it, trying 51
+// times with 100 ms between tries. Returns whether it was deleted; a file that stays gets its
+// name back. A file that cannot be opened, written or flushed ends with an Error and is not
+// deleted.
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress);
 
 // The per-file bar holds signed 32-bit values: sizes of 2 GiB and more are shifted right by

@@ -95,6 +95,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        return cleaning_ ? FALSE : TRUE; // a run must not be cut off in the middle of a file
     case WM_DESTROY:
         ::KillTimer(Handle(), IdTimerDialogs);
         ::PostQuitMessage(0);
@@ -251,15 +253,6 @@ void TMainForm::ShowPage(int page) {
     activePage_ = page;
     for (int i = 0; i < 4; ++i)
         ::ShowWindow(pages[i], i == page ? SW_SHOW : SW_HIDE);
-}
-
-void TMainForm::RunClean() {
-    struct RunningFlag {
-        bool& flag;
-        explicit RunningFlag(bool& f) : flag(f) { flag = true; }
-        ~RunningFlag() { flag = false; }
-    } running(cleaning_);
-    StartClean();
 }
 
 } // namespace vexlor::wizard

@@ -11,7 +11,9 @@
 #include "ui/glyph_button.h"
 #include "base/handles.h"
 #include "ui/hints.h"
+#include "ui/throttled_progress.h"
 #include "ui/window.h"
+#include "wizard/file_list.h"
 #include "wizard/main_images.h"
 #include "wizard/navigation.h"
 #include "wipe/deletion_run.h"
@@ -49,6 +51,10 @@ public:
     void U1Click();
     void MainItemSupportClick();
     void MainItemAboutClick();
+
+    // Appends files to the list as if they had been chosen in the open-file dialog, and brings
+    // the buttons, the menu item and the hint into line with the list.
+    void AddFiles(const std::vector<std::wstring>& paths);
 
     void StartClean();
     bool DoCleanFile(const std::wstring& path);
@@ -143,10 +149,11 @@ private:
     void ResetFileBar(int maximum) override;
     void SetFileBarPosition(int position) override;
     void ProcessMessages() override;
-    int EntryCount() const override;
-    std::optional<std::wstring> EntryAt(int index) const override;
+    std::vector<wipe::EntryId> Entries() const override;
+    std::optional<std::wstring> PathOf(wipe::EntryId entry) const override;
     void ResetOverallBar(int maximum) override;
     void SetOverallBarPosition(int position) override;
+    void ShowProgressNow() override;
     bool CleanFile(const std::wstring& path) override;
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
@@ -171,6 +178,9 @@ private:
     void OnClose();
 
     MainImages images_;
+    FileList fileList_;
+    ui::ThrottledProgress overallBar_;
+    ui::ThrottledProgress fileBar_;
     UniqueImageList disabledGlyphs_;
     std::vector<std::pair<HWND, ui::ButtonGlyph>> glyphButtons_;
     int activePage_ = PageWelcome;

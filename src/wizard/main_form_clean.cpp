@@ -1,8 +1,7 @@
 // The deletion run, driven from the main window; the work itself is in wipe/.
 #include "wizard/main_form.h"
 
-#include <commctrl.h>
-
+#include "platform/session.h"
 #include "ui/message_pump.h"
 #include "wipe/overwrite.h"
 
@@ -20,26 +19,45 @@ bool TMainForm::CleanFile(const std::wstring& path) {
     return DoCleanFile(path);
 }
 
+void TMainForm::RunClean() {
+    struct Running {
+        TMainForm& form;
+        explicit Running(TMainForm& f) : form(f) { form.cleaning_ = true; }
+        ~Running() {
+            form.ShowProgressNow(); // the bars end on their true last values, also after an error
+            form.cleaning_ = false;
+        }
+    } running(*this);
+    // Logging off now would end the program in the middle of a file.
+    const platform::ShutdownBlock noLogOff(Handle(), L"Идет удаление файлов");
+    StartClean();
+}
+
 void TMainForm::ProcessMessages() {
+    overallBar_.ShowIfDue();
+    fileBar_.ShowIfDue();
     ui::ProcessMessages();
 }
 
 void TMainForm::ResetFileBar(int maximum) {
-    ::SendMessageW(ProgressBarCurrentFile, PBM_SETPOS, 0, 0);
-    ::SendMessageW(ProgressBarCurrentFile, PBM_SETRANGE32, 0, maximum);
+    fileBar_.Reset(maximum);
 }
 
 void TMainForm::SetFileBarPosition(int position) {
-    ::SendMessageW(ProgressBarCurrentFile, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    fileBar_.SetPosition(position);
 }
 
 void TMainForm::ResetOverallBar(int maximum) {
-    ::SendMessageW(ProgressBar, PBM_SETPOS, 0, 0);
-    ::SendMessageW(ProgressBar, PBM_SETRANGE32, 0, maximum);
+    overallBar_.Reset(maximum);
 }
 
 void TMainForm::SetOverallBarPosition(int position) {
-    ::SendMessageW(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    overallBar_.SetPosition(position);
+}
+
+void TMainForm::ShowProgressNow() {
+    overallBar_.ShowNow();
+    fileBar_.ShowNow();
 }
 
 } // namespace vexlor::wizard

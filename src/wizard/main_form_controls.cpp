@@ -74,6 +74,7 @@ void TMainForm::BuildFileSelectionPage() {
     ListBoxFiles = ui::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, L"EDIT");
     ::SetWindowLongPtrW(ListBoxFiles, GWL_STYLE,
                         ::GetWindowLongPtrW(ListBoxFiles, GWL_STYLE) | WS_CLIPSIBLINGS);
+    fileList_ = FileList(ListBoxFiles);
     WatchListBoxMouse();
     sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
     // Buttons without a caption: the hint is their window text, so screen readers name them.
@@ -110,6 +111,8 @@ void TMainForm::BuildProgressPage() {
                               {0, 0, 100, kProgressNoteHeight}, {.height = 11});
     ProgressBar = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
     ProgressBarCurrentFile = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
+    overallBar_ = ui::ThrottledProgress(ProgressBar);
+    fileBar_ = ui::ThrottledProgress(ProgressBarCurrentFile);
 }
 
 void TMainForm::BuildFinishPage() {

@@ -5,7 +5,6 @@
 
 #include "platform/file_dialog.h"
 #include "ui/dispatch.h"
-#include "base/error.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -28,50 +27,35 @@ bool IsMouseButtonDown(UINT message) {
     }
 }
 
-int ListCount(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-}
-
-void AppendEntries(HWND list, const std::vector<std::wstring>& paths) {
-    // One repaint for the whole batch, however many files were chosen.
-    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (const std::wstring& path : paths) {
-        const LRESULT index =
-            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        if (index == LB_ERR || index == LB_ERRSPACE) {
-            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-            throw Error(L"Не удалось добавить файл в список: " + path);
-        }
-    }
-    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
-}
-
 } // namespace
 
 void TMainForm::BtnAddFilesClick() {
     if (ActivePage() == PageWelcome)
         BtnNextClick();
+    const auto chosen = platform::ChooseFiles(Handle(), L"Все файлы", L"*.*");
+    AddFiles(chosen ? *chosen : std::vector<std::wstring>{}); // a cancel updates the list too
+}
+
+void TMainForm::AddFiles(const std::vector<std::wstring>& paths) {
     try {
-        if (const auto chosen = platform::ChooseFiles(Handle(), L"Все файлы", L"*.*"))
-            AppendEntries(ListBoxFiles, *chosen);
+        fileList_.Append(paths);
     } catch (...) {
         UpdateListState(); // some entries may be in already: the buttons follow the list
         throw;
     }
-    UpdateListState(); // also after a cancel; the delete button keeps its state
+    UpdateListState(); // the delete button keeps its state
 }
 
 void TMainForm::BtnDeleteClick() {
     const LRESULT selected = ::SendMessageW(ListBoxFiles, LB_GETCURSEL, 0, 0);
     if (selected != LB_ERR)
-        ::SendMessageW(ListBoxFiles, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+        fileList_.RemoveAt(static_cast<int>(selected));
     UpdateDeleteButton();
     UpdateListState();
 }
 
 void TMainForm::BtnCleanFilesClick() {
-    ::SendMessageW(ListBoxFiles, LB_RESETCONTENT, 0, 0);
+    fileList_.Clear();
     UpdateDeleteButton();
     UpdateListState();
 }
@@ -86,7 +70,7 @@ void TMainForm::UpdateDeleteButton() {
 }
 
 void TMainForm::UpdateListState() {
-    const bool hasEntries = ListCount(ListBoxFiles) > 0;
+    const bool hasEntries = fileList_.Count() > 0;
     ::EnableWindow(BtnCleanFiles, hasEntries);
     ::EnableMenuItem(MainMenu1, IdMenuClean, MF_BYCOMMAND | (hasEntries ? MF_ENABLED : MF_GRAYED));
     ::EnableWindow(BtnNext, hasEntries);
@@ -110,23 +94,12 @@ LRESULT CALLBACK TMainForm::ListBoxMouseSubclass(HWND list, UINT message, WPARAM
     return result;
 }
 
-int TMainForm::EntryCount() const {
-    return ListCount(ListBoxFiles);
+std::vector<wipe::EntryId> TMainForm::Entries() const {
+    return fileList_.Entries();
 }
 
-std::optional<std::wstring> TMainForm::EntryAt(int index) const {
-    if (index < 0 || index >= ListCount(ListBoxFiles))
-        return std::nullopt;
-    const LRESULT length = ::SendMessageW(ListBoxFiles, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR)
-        return std::nullopt;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        ::SendMessageW(ListBoxFiles, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    if (copied == LB_ERR)
-        return std::nullopt;
-    text.resize(static_cast<size_t>(copied));
-    return text;
+std::optional<std::wstring> TMainForm::PathOf(wipe::EntryId entry) const {
+    return fileList_.PathOf(entry);
 }
 
 } // namespace vexlor::wizard
