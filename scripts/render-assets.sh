@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Renders the artwork drawn in assets/art/svg to the PNG, JPEG and ICO files the program ships with,
+# then checks the pixel size (and transparency) of every output. Run it by hand after editing an SVG;
+# the build only uses the committed results. Safe to run again: every output is simply rewritten.
+#
+#   scripts/render-assets.sh                 render and check
+#   scripts/render-assets.sh --sheets DIR    also write contact sheets for a visual check to DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+art="$root/assets/art"
+svg="$art/svg"
+png="$art/png"
+
+sheets=""
+if [ "${1:-}" = "--sheets" ]; then
+  sheets="${2:?--sheets needs a directory}"
+fi
+
+# Tools: rsvg-convert, icotool and ImageMagick (called by full path, /usr/local/bin/convert is a wrapper).
+packages=(librsvg2-bin icoutils imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+convert=/usr/bin/convert
+identify=/usr/bin/identify
+montage=/usr/bin/montage
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Every output with its expected size and kind: "path WxH alpha|opaque|any".
+checks=()
+
+render() { # render SRC W H OUT KIND
+  mkdir -p "$(dirname "$4")"
+  rsvg-convert -w "$2" -h "$3" -o "$4" "$1"
+  checks+=("$4 $2x$3 $5")
+}
+
+# Toolbar and menu glyphs, 24 px and 48 px for 200 % screens.
+glyphs=("$svg"/glyphs/glyph-*.svg)
+if [ ${#glyphs[@]} -ne 16 ]; then
+  echo "error: expected 16 glyph sources, found ${#glyphs[@]}" >&2
+  exit 1
+fi
+for i in $(seq -w 0 15); do
+  ls "$svg"/glyphs/glyph-"$i"-*.svg >/dev/null 2>&1 || { echo "error: no glyph with index $i" >&2; exit 1; }
+done
+for f in "${glyphs[@]}"; do
+  b=$(basename "$f" .svg)
+  render "$f" 24 24 "$png/glyphs/$b.png" alpha
+  render "$f" 48 48 "$png/glyphs/$b@2x.png" alpha
+done
+
+# Wizard page pictures.
+for p in welcome progress; do
+  render "$svg/pages/$p.svg" 128 128 "$png/pages/$p.png" alpha
+  render "$svg/pages/$p.svg" 256 256 "$png/pages/$p@2x.png" alpha
+done
+render "$svg/pages/finish.svg" 205 264 "$png/pages/finish.png" alpha
+render "$svg/pages/finish.svg" 410 528 "$png/pages/finish@2x.png" alpha
+
+# Tips dialog picture.
+render "$svg/tips.svg" 157 199 "$png/tips.png" alpha
+render "$svg/tips.svg" 314 398 "$png/tips@2x.png" alpha
+
+# About box picture: opaque, no alpha channel at all.
+for scale in 1 2; do
+  w=$((565 * scale)) h=$((380 * scale))
+  out="$png/about.png"
+  [ "$scale" -eq 2 ] && out="$png/about@2x.png"
+  rsvg-convert -w "$w" -h "$h" -o "$tmp/about.png" "$svg/about.svg"
+  mkdir -p "$png"
+  $convert "$tmp/about.png" -background '#FEFEFE' -alpha remove -alpha off -strip "PNG24:$out"
+  checks+=("$out ${w}x${h} opaque")
+done
+
+# Application icon: small sizes have their own drawings so they stay sharp.
+icon_sizes=(16 24 32 48 64 128 256)
+icons=()
+for s in "${icon_sizes[@]}"; do
+  src="$svg/icon/icon.svg"
+  [ -f "$svg/icon/icon-$s.svg" ] && src="$svg/icon/icon-$s.svg"
+  render "$src" "$s" "$s" "$png/icon/icon-$s.png" alpha
+  icons+=("$png/icon/icon-$s.png")
+done
+# 256 px goes in as PNG, the rest as bitmaps.
+icotool -c -o "$art/vexlor.ico" "${icons[@]:0:6}" -r "$png/icon/icon-256.png"
+
+# Tip pictures: some as PNG with transparency, some as JPEG on the tips panel colour.
+help="$art/help"
+for t in multi-select cloud-sync locked-file; do
+  render "$svg/help/$t.svg" 360 94 "$help/$t.png" alpha
+done
+for t in ssd recent; do
+  rsvg-convert -w 360 -h 94 -o "$tmp/$t.png" "$svg/help/$t.svg"
+  mkdir -p "$help"
+  $convert "$tmp/$t.png" -background 'rgb(240,240,240)' -flatten -strip -quality 90 "$help/$t.jpg"
+  checks+=("$help/$t.jpg 360x94 opaque")
+done
+
+# Check every output.
+fail=0
+for c in "${checks[@]}"; do
+  read -r file size kind <<<"$c"
+  if [ ! -s "$file" ]; then
+    echo "MISSING  $file" >&2; fail=1; continue
+  fi
+  got=$($identify -format '%wx%h' "$file")
+  if [ "$got" != "$size" ]; then
+    echo "SIZE     $file: $got, expected $size" >&2; fail=1
+  fi
+  channels=$($identify -format '%[channels]' "$file")
+  case "$kind" in
+    alpha)  [[ "$channels" == *a ]] || { echo "NO ALPHA $file ($channels)" >&2; fail=1; } ;;
+    opaque) [[ "$channels" != *a ]] || { echo "HAS ALPHA $file ($channels)" >&2; fail=1; } ;;
+  esac
+done
+ico_sizes=$(icotool -l "$art/vexlor.ico" | sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' | sort -n | tr '\n' ' ')
+for s in "${icon_sizes[@]}"; do
+  [[ " $ico_sizes" == *" ${s}x${s} "* ]] || { echo "ICON     vexlor.ico lacks ${s}x${s} (has: $ico_sizes)" >&2; fail=1; }
+done
+if [ "$fail" -ne 0 ]; then
+  echo "render-assets: some outputs are wrong, see above" >&2
+  exit 1
+fi
+echo "render-assets: ${#checks[@]} files and vexlor.ico (${#icon_sizes[@]} sizes) checked"
+
+# Optional contact sheets for looking the set over.
+if [ -n "$sheets" ]; then
+  mkdir -p "$sheets"
+  g1=("$png"/glyphs/glyph-??-*[!x].png)
+  g2=("$png"/glyphs/glyph-*@2x.png)
+  for bg in "58,58,58" "0,120,215"; do
+    name=${bg//,/-}
+    $montage "${g1[@]}" -tile 16x -geometry 24x24+8+8 -background "rgb($bg)" "$tmp/g1.png"
+    $convert "$tmp/g1.png" -filter point -resize 300% "$sheets/glyphs-1x-on-$name.png"
+    $montage "${g2[@]}" -tile 8x -geometry 48x48+12+12 -background "rgb($bg)" "$sheets/glyphs-2x-on-$name.png"
+  done
+  $montage "$png"/pages/{welcome,progress,finish}.png "$png/tips.png" "$png"/icon/icon-{16,24,32,48,64,128}.png \
+    -tile 10x -geometry +10+10 -background 'rgb(74,74,74)' "$sheets/pictures.png"
+  $montage "$png"/pages/{welcome,progress,finish}@2x.png "$png/tips@2x.png" \
+    -tile 4x -geometry +10+10 -background 'rgb(74,74,74)' "$sheets/pictures-2x.png"
+  cp "$png/about.png" "$sheets/about.png"
+  $montage "$help"/*.png "$help"/*.jpg -tile 1x -geometry +10+6 -background 'rgb(240,240,240)' "$sheets/tips.png"
+  echo "contact sheets in $sheets"
+fi
