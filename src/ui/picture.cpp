@@ -37,6 +37,14 @@ std::uint32_t Premultiplied(unsigned red, unsigned green, unsigned blue, unsigne
 
 // ---- PNG, through libpng's simplified API, which keeps its longjmp inside libpng ----
 
+// Deflate shrinks data at most about 1032 times, and a PNG row holds at least one filter byte and
+// one bit a pixel: a file too short for that is cut off, found so before its pixels are allocated.
+bool CouldHoldPixels(std::size_t fileBytes, std::uint64_t width, std::uint64_t height) {
+    constexpr std::uint64_t maxDeflateRatio = 1032;
+    const std::uint64_t leastRowBytes = 1 + (width + 7) / 8;
+    return height * leastRowBytes <= fileBytes * maxDeflateRatio;
+}
+
 // png_image_free on every path; it is harmless after libpng has cleaned up by itself.
 class PngReader {
 public:
@@ -73,9 +81,9 @@ void CheckPictureSize(std::int64_t width, std::int64_t height, const std::wstrin
         ThrowUnreadablePicture(name, L"it has no pixels.");
     if (!SizeAllowed(width, height))
         ThrowUnreadablePicture(name, L"it is too large (" + SizeText(width, height) +
-                                  L" pixels; at most " + std::to_wstring(MaxPictureSide) +
-                                  L" a side and " + std::to_wstring(MaxPicturePixels) +
-                                  L" in all).");
+                                         L" pixels; at most " + std::to_wstring(MaxPictureSide) +
+                                         L" a side and " + std::to_wstring(MaxPicturePixels) +
+                                         L" in all).");
 }
 
 Picture DecodePng(std::span<const std::uint8_t> data, const std::wstring& name) {
@@ -84,6 +92,8 @@ Picture DecodePng(std::span<const std::uint8_t> data, const std::wstring& name) 
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
         ThrowUnreadablePicture(name, Widen(image.message) + L".");
     CheckPictureSize(image.width, image.height, name);
+    if (!CouldHoldPixels(data.size(), image.width, image.height))
+        ThrowUnreadablePicture(name, L"the file is too short for its size; it is truncated.");
     // 16-bit files without colour-space chunks hold sRGB values in practice, not linear ones.
     image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     image.format = PNG_FORMAT_RGBA;
@@ -202,12 +212,19 @@ void PackJpegRow(const std::uint8_t* row, int components, int width, std::uint32
     }
 }
 
+// Starts the decompression; a progressive picture is read whole here. False after an error.
+bool StartJpeg(JpegSession& session) {
+    if (setjmp(session.errors.jump))
+        return false;
+    jpeg_start_decompress(&session.info);
+    return true;
+}
+
 // Decodes into `pixels` (output_width x output_height) through the one-row buffer `row`.
-bool DecompressJpeg(JpegSession& session, std::uint8_t* row, std::uint32_t* pixels) {
+bool ReadJpegRows(JpegSession& session, std::uint8_t* row, std::uint32_t* pixels) {
     if (setjmp(session.errors.jump))
         return false;
     jpeg_decompress_struct& info = session.info;
-    jpeg_start_decompress(&info);
     const int width = static_cast<int>(info.output_width);
     while (info.output_scanline < info.output_height) {
         const auto y = static_cast<std::size_t>(info.output_scanline);
@@ -220,6 +237,11 @@ bool DecompressJpeg(JpegSession& session, std::uint8_t* row, std::uint32_t* pixe
     return true;
 }
 
+[[noreturn]] void ThrowJpegError(const JpegSession& session, const std::wstring& name) {
+    const char* message = session.errors.message;
+    ThrowUnreadablePicture(name, message[0] ? Widen(message) + L"." : L"the data is damaged.");
+}
+
 } // namespace
 
 Picture DecodeJpeg(std::span<const std::uint8_t> data, const std::wstring& name) {
@@ -227,18 +249,19 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data, const std::wstring& name)
         ThrowUnreadablePicture(name, L"the file is too large.");
     JpegSession session;
     if (!ReadJpegHeader(session, data.data(), static_cast<unsigned long>(data.size())))
-        ThrowUnreadablePicture(name, Widen(session.errors.message) + L".");
+        ThrowJpegError(session, name);
     const jpeg_decompress_struct& info = session.info;
     CheckPictureSize(info.output_width, info.output_height, name);
     if (info.output_components != 1 && info.output_components != 3 && info.output_components != 4)
         ThrowUnreadablePicture(name, L"its colour layout is not supported.");
+    if (!StartJpeg(session))
+        ThrowJpegError(session, name);
 
     Picture picture{static_cast<int>(info.output_width), static_cast<int>(info.output_height), {}};
     picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.width) * info.output_components);
-    if (!DecompressJpeg(session, row.data(), picture.pixels.data()))
-        ThrowUnreadablePicture(name, session.errors.message[0] ? Widen(session.errors.message) + L"."
-                                                        : L"the data is damaged.");
+    if (!ReadJpegRows(session, row.data(), picture.pixels.data()))
+        ThrowJpegError(session, name);
     return picture;
 }
 

@@ -82,28 +82,30 @@ void CheckWic(HRESULT result, const std::wstring& name) {
 }
 
 UniqueCom<IWICBitmapFrameDecode> FirstWicFrame(IWICImagingFactory& factory, Bytes data,
-                                               const std::wstring& name) {
+                                               const GUID& container, const std::wstring& name) {
     UniqueCom<IWICStream> stream;
     CheckWic(factory.CreateStream(stream.Put()), name);
     // WIC only reads through the stream, although its signature takes writable memory.
     CheckWic(stream->InitializeFromMemory(const_cast<BYTE*>(data.data()),
                                           static_cast<DWORD>(data.size())),
              name);
+    // The decoder of the format the extension names, not whichever installed codec claims the
+    // bytes: a file is what its name says or it is refused.
     UniqueCom<IWICBitmapDecoder> decoder;
-    CheckWic(factory.CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                             decoder.Put()),
-             name);
+    CheckWic(factory.CreateDecoder(container, nullptr, decoder.Put()), name);
+    CheckWic(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand), name);
     UniqueCom<IWICBitmapFrameDecode> frame;
     CheckWic(decoder->GetFrame(0, frame.Put()), name);
     return frame;
 }
 
-Picture DecodeWithWic(Bytes data, const std::wstring& name) {
+Picture DecodeWithWic(Bytes data, const GUID& container, const std::wstring& name) {
     UniqueCom<IWICImagingFactory> factory;
     CheckWic(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(factory.Put())),
              name);
-    const UniqueCom<IWICBitmapFrameDecode> frame = FirstWicFrame(*factory.Get(), data, name);
+    const UniqueCom<IWICBitmapFrameDecode> frame =
+        FirstWicFrame(*factory.Get(), data, container, name);
     UINT width = 0;
     UINT height = 0;
     CheckWic(frame->GetSize(&width, &height), name);
@@ -122,6 +124,16 @@ Picture DecodeWithWic(Bytes data, const std::wstring& name) {
                                    reinterpret_cast<BYTE*>(picture.pixels.data())),
              name);
     return picture;
+}
+
+Picture DecodeBmp(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatBmp, name);
+}
+Picture DecodeIco(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatIco, name);
+}
+Picture DecodeTiff(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatTiff, name);
 }
 
 // ---- GDI: EMF and WMF ----
@@ -239,9 +251,9 @@ using Decoder = Picture (*)(Bytes data, const std::wstring& name);
 
 Decoder DecoderFor(const std::wstring& extension) {
     static const std::pair<const wchar_t*, Decoder> decoders[] = {
-        {L"png", DecodePng},      {L"jpg", DecodeJpeg},    {L"jpeg", DecodeJpeg},
-        {L"bmp", DecodeWithWic},  {L"ico", DecodeWithWic}, {L"tif", DecodeWithWic},
-        {L"tiff", DecodeWithWic}, {L"emf", DecodeEmf},     {L"wmf", DecodeWmf},
+        {L"png", DecodePng},   {L"jpg", DecodeJpeg}, {L"jpeg", DecodeJpeg},
+        {L"bmp", DecodeBmp},   {L"ico", DecodeIco},  {L"tif", DecodeTiff},
+        {L"tiff", DecodeTiff}, {L"emf", DecodeEmf},  {L"wmf", DecodeWmf},
     };
     for (const auto& [known, decoder] : decoders) {
         if (extension == known)
