@@ -15,6 +15,11 @@
 
 #include "base/error.h"
 
+#ifdef _MSC_VER
+// The functions below that call setjmp hold no object with a destructor (see DecodeJpeg).
+#pragma warning(disable : 4611)
+#endif
+
 namespace vexlor::ui {
 namespace {
 
