@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need (as root, or via sudo).
+# Installs the Debian packages the build, the program and the tests need (as root, or via sudo),
+# then the picture libraries Debian has no mingw-w64 build of (scripts/build-deps.sh).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
-          imagemagick xdotool coreutils bc)
+          imagemagick xdotool coreutils bc libz-mingw-w64-dev)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"$here/build-deps.sh"

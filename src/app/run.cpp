@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "base/handles.h"
 #include "base/product.h"
 #include "app/single_instance.h"
 #include "ui/application.h"
@@ -13,6 +14,8 @@ namespace vexlor::app {
 namespace {
 
 int RunFirstInstance(HINSTANCE instance, int showCommand) {
+    // Pictures in BMP, ICO and TIFF are read through WIC, a COM component.
+    const ComInitialized com;
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     ui::Application::Get().Initialize(instance, ApplicationTitle);

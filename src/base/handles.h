@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -62,6 +63,9 @@ inline void DestroyIconHandle(HICON h) {
 inline void DestroyMenuHandle(HMENU h) {
     ::DestroyMenu(h);
 }
+inline void DeleteEnhMetaFileHandle(HENHMETAFILE h) {
+    ::DeleteEnhMetaFile(h);
+}
 } // namespace detail
 
 using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernel>;
@@ -73,6 +77,59 @@ using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdi>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdi>;
 using UniquePen = UniqueHandle<HPEN, detail::DeleteGdi>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, detail::DestroyImages>;
+using UniqueEnhMetaFile = UniqueHandle<HENHMETAFILE, detail::DeleteEnhMetaFileHandle>;
+
+// Owns one reference to a COM object.
+template <typename T> class UniqueCom {
+public:
+    UniqueCom() = default;
+    UniqueCom(const UniqueCom&) = delete;
+    UniqueCom& operator=(const UniqueCom&) = delete;
+    UniqueCom(UniqueCom&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    UniqueCom& operator=(UniqueCom&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            pointer_ = std::exchange(other.pointer_, nullptr);
+        }
+        return *this;
+    }
+    ~UniqueCom() { Reset(); }
+
+    T* Get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    // For a function that hands out a new reference: drops the old one first.
+    T** Put() {
+        Reset();
+        return &pointer_;
+    }
+    void Reset() {
+        if (pointer_)
+            std::exchange(pointer_, nullptr)->Release();
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+// COM initialised on this thread (single-threaded apartment) for the object's lifetime. The
+// program makes one on its GUI thread at start: WIC, which reads BMP, ICO and TIFF pictures,
+// needs it. A thread already in another apartment keeps it; a failure shows as an error of the
+// first COM call, which names the picture.
+class ComInitialized {
+public:
+    ComInitialized()
+        : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComInitialized(const ComInitialized&) = delete;
+    ComInitialized& operator=(const ComInitialized&) = delete;
+    ~ComInitialized() {
+        if (initialized_)
+            ::CoUninitialize();
+    }
+
+private:
+    bool initialized_;
+};
 
 // Selects a GDI object into a DC and puts the previous one back on scope exit.
 class SelectedObject {

@@ -1,0 +1,298 @@
+#include "ui/picture_files.h"
+
+#include <wincodec.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "base/error.h"
+
+namespace vexlor::ui {
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// ---- Reading the file ----
+
+std::vector<std::uint8_t> ReadPictureBytes(const std::wstring& path) {
+    const std::wstring context = L"Cannot read the picture \"" + path + L"\":";
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        ThrowLastError(context);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size))
+        ThrowLastError(context);
+    if (size.QuadPart > MaxPictureFileBytes)
+        ThrowUnreadablePicture(path, L"the file is larger than " +
+                                         std::to_wstring(MaxPictureFileBytes / (1024 * 1024)) +
+                                         L" MiB.");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                        &read, nullptr))
+            ThrowLastError(context);
+        if (read == 0)
+            ThrowUnreadablePicture(path, L"the file became shorter while it was read.");
+        done += read;
+    }
+    return bytes;
+}
+
+std::wstring LowerCaseExtension(const std::wstring& path) {
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator))
+        return {};
+    std::wstring extension = path.substr(dot + 1);
+    ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    return extension;
+}
+
+// ---- Bitmaps ----
+
+// A 32-bpp top-down DIB section; `bits` receives its pixel memory.
+UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // negative: the first row is the top one
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!bitmap || !*bits)
+        ThrowLastError(L"Cannot make a bitmap of " + std::to_wstring(width) + L" x " +
+                       std::to_wstring(height) + L" pixels:");
+    return bitmap;
+}
+
+// ---- Windows Imaging Component: BMP, ICO, TIFF ----
+
+void CheckWic(HRESULT result, const std::wstring& name) {
+    if (FAILED(result))
+        ThrowUnreadablePicture(name, SystemErrorText(static_cast<unsigned long>(result)));
+}
+
+UniqueCom<IWICBitmapFrameDecode> FirstWicFrame(IWICImagingFactory& factory, Bytes data,
+                                               const GUID& container, const std::wstring& name) {
+    UniqueCom<IWICStream> stream;
+    CheckWic(factory.CreateStream(stream.Put()), name);
+    // WIC only reads through the stream, although its signature takes writable memory.
+    CheckWic(stream->InitializeFromMemory(const_cast<BYTE*>(data.data()),
+                                          static_cast<DWORD>(data.size())),
+             name);
+    // The decoder of the format the extension names, not whichever installed codec claims the
+    // bytes: a file is what its name says or it is refused.
+    UniqueCom<IWICBitmapDecoder> decoder;
+    CheckWic(factory.CreateDecoder(container, nullptr, decoder.Put()), name);
+    CheckWic(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand), name);
+    UniqueCom<IWICBitmapFrameDecode> frame;
+    CheckWic(decoder->GetFrame(0, frame.Put()), name);
+    return frame;
+}
+
+Picture DecodeWithWic(Bytes data, const GUID& container, const std::wstring& name) {
+    UniqueCom<IWICImagingFactory> factory;
+    CheckWic(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(factory.Put())),
+             name);
+    const UniqueCom<IWICBitmapFrameDecode> frame =
+        FirstWicFrame(*factory.Get(), data, container, name);
+    UINT width = 0;
+    UINT height = 0;
+    CheckWic(frame->GetSize(&width, &height), name);
+    CheckPictureSize(width, height, name);
+
+    UniqueCom<IWICFormatConverter> converter;
+    CheckWic(factory->CreateFormatConverter(converter.Put()), name);
+    // Premultiplied BGRA is the memory layout of the picture's 0xAARRGGBB pixels.
+    CheckWic(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
+                                   WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom),
+             name);
+    Picture picture{static_cast<int>(width), static_cast<int>(height), {}};
+    picture.pixels.resize(static_cast<std::size_t>(width) * height);
+    CheckWic(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(picture.pixels.size() * 4),
+                                   reinterpret_cast<BYTE*>(picture.pixels.data())),
+             name);
+    return picture;
+}
+
+Picture DecodeBmp(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatBmp, name);
+}
+Picture DecodeIco(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatIco, name);
+}
+Picture DecodeTiff(Bytes data, const std::wstring& name) {
+    return DecodeWithWic(data, GUID_ContainerFormatTiff, name);
+}
+
+// ---- GDI: EMF and WMF ----
+
+// Plays the metafile onto white at width x height; metafiles have no transparency.
+Picture RenderMetaFile(HENHMETAFILE metafile, int width, int height, const std::wstring& name) {
+    CheckPictureSize(width, height, name);
+    void* bits = nullptr;
+    const UniqueBitmap target = CreateTopDownDib(width, height, &bits);
+    const MemoryDc dc;
+    if (!dc.Get())
+        ThrowLastError(L"Cannot draw the picture \"" + name + L"\":");
+    {
+        const SelectedObject selected(dc.Get(), target.Get());
+        RECT area{0, 0, width, height};
+        ::FillRect(dc.Get(), &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        if (!::PlayEnhMetaFile(dc.Get(), metafile, &area))
+            ThrowUnreadablePicture(name, L"its drawing could not be played.");
+        ::GdiFlush();
+    }
+    Picture picture{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+    std::memcpy(picture.pixels.data(), bits, picture.pixels.size() * 4);
+    // GDI leaves the alpha byte at zero where it draws.
+    for (std::uint32_t& pixel : picture.pixels)
+        pixel |= 0xFF000000u;
+    return picture;
+}
+
+// Hundredths of a millimetre to pixels at 96 dpi, and back.
+int PixelsOf(double hundredthsOfMm) {
+    return static_cast<int>(std::lround(hundredthsOfMm * 96.0 / 2540.0));
+}
+LONG HundredthsOfMmOf(int pixels) {
+    return ::MulDiv(pixels, 2540, 96);
+}
+
+Picture DecodeEmf(Bytes data, const std::wstring& name) {
+    const UniqueEnhMetaFile metafile(
+        ::SetEnhMetaFileBits(static_cast<UINT>(data.size()), data.data()));
+    ENHMETAHEADER header{};
+    if (!metafile || !::GetEnhMetaFileHeader(metafile.Get(), sizeof(header), &header))
+        ThrowUnreadablePicture(name, L"it is not an enhanced metafile.");
+    const RECTL& frame = header.rclFrame;
+    return RenderMetaFile(metafile.Get(), PixelsOf(double(frame.right) - frame.left),
+                          PixelsOf(double(frame.bottom) - frame.top), name);
+}
+
+std::uint16_t WordAt(Bytes data, std::size_t at) {
+    return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
+}
+std::uint32_t DwordAt(Bytes data, std::size_t at) {
+    return WordAt(data, at) | std::uint32_t{WordAt(data, at + 2)} << 16;
+}
+int ShortAt(Bytes data, std::size_t at) {
+    return static_cast<std::int16_t>(WordAt(data, at));
+}
+
+// Where a WMF's records start and its size in pixels at 96 dpi (zero when it tells none).
+struct WmfLayout {
+    Bytes records;
+    int width = 0;
+    int height = 0;
+};
+
+// A placeable WMF starts with a header of its own that GDI does not take: its bounding box, in
+// units of which `inch` make an inch.
+std::optional<WmfLayout> PlaceableLayout(Bytes data) {
+    constexpr std::uint32_t placeableKey = 0x9AC6CDD7;
+    constexpr std::size_t headerSize = 22;
+    if (data.size() < headerSize || DwordAt(data, 0) != placeableKey)
+        return std::nullopt;
+    const int inch = WordAt(data, 14);
+    const auto pixels = [inch](int from, int to) {
+        return inch ? ::MulDiv(std::abs(to - from), 96, inch) : 0;
+    };
+    return WmfLayout{data.subspan(headerSize), pixels(ShortAt(data, 6), ShortAt(data, 10)),
+                     pixels(ShortAt(data, 8), ShortAt(data, 12))};
+}
+
+// A plain WMF tells its size only through the window extent its records set, taken as pixels.
+WmfLayout PlainLayout(Bytes data) {
+    constexpr std::uint16_t endOfFile = 0x0000;
+    constexpr std::uint16_t setWindowExtent = 0x020C;
+    constexpr std::size_t metaHeaderSize = 18;
+    if (data.size() < metaHeaderSize)
+        return {data};
+    // Records: size in 16-bit words (4 bytes), function (2 bytes), parameters.
+    for (std::size_t at = std::size_t{WordAt(data, 2)} * 2; at + 6 <= data.size();) {
+        const std::uint32_t words = DwordAt(data, at);
+        const std::uint16_t function = WordAt(data, at + 4);
+        if (function == endOfFile || words < 3)
+            break;
+        if (function == setWindowExtent && at + 10 <= data.size())
+            return {data, std::abs(ShortAt(data, at + 8)), std::abs(ShortAt(data, at + 6))};
+        at += std::size_t{words} * 2;
+    }
+    return {data};
+}
+
+Picture DecodeWmf(Bytes data, const std::wstring& name) {
+    const std::optional<WmfLayout> placeable = PlaceableLayout(data);
+    const WmfLayout layout = placeable ? *placeable : PlainLayout(data);
+    CheckPictureSize(layout.width, layout.height, name);
+    const METAFILEPICT frame{MM_ANISOTROPIC, HundredthsOfMmOf(layout.width),
+                             HundredthsOfMmOf(layout.height), nullptr};
+    const WindowDc screen(nullptr);
+    const UniqueEnhMetaFile metafile(::SetWinMetaFileBits(
+        static_cast<UINT>(layout.records.size()), layout.records.data(), screen.Get(), &frame));
+    if (!metafile)
+        ThrowUnreadablePicture(name, L"it is not a Windows metafile.");
+    return RenderMetaFile(metafile.Get(), layout.width, layout.height, name);
+}
+
+using Decoder = Picture (*)(Bytes data, const std::wstring& name);
+
+Decoder DecoderFor(const std::wstring& extension) {
+    static const std::pair<const wchar_t*, Decoder> decoders[] = {
+        {L"png", DecodePng},   {L"jpg", DecodeJpeg}, {L"jpeg", DecodeJpeg},
+        {L"bmp", DecodeBmp},   {L"ico", DecodeIco},  {L"tif", DecodeTiff},
+        {L"tiff", DecodeTiff}, {L"emf", DecodeEmf},  {L"wmf", DecodeWmf},
+    };
+    for (const auto& [known, decoder] : decoders) {
+        if (extension == known)
+            return decoder;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Picture LoadPictureFile(const std::wstring& path) {
+    const Decoder decoder = DecoderFor(LowerCaseExtension(path));
+    if (!decoder)
+        ThrowUnreadablePicture(path, L"only PNG, JPEG, BMP, ICO, TIFF, EMF and WMF pictures are "
+                                     L"supported.");
+    const std::vector<std::uint8_t> bytes = ReadPictureBytes(path);
+    return decoder(bytes, path);
+}
+
+Picture LoadPictureResource(int id) {
+    const std::wstring name = L"resource " + std::to_wstring(id);
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
+    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        ThrowUnreadablePicture(name, L"the program carries no such picture.");
+    return DecodePng({static_cast<const std::uint8_t*>(data), ::SizeofResource(module, found)},
+                     name);
+}
+
+UniqueBitmap ToBitmap(const Picture& picture) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.pixels.size() != std::size_t(picture.width) * std::size_t(picture.height))
+        throw Error(L"Cannot make a bitmap of an empty or incomplete picture.");
+    void* bits = nullptr;
+    UniqueBitmap bitmap = CreateTopDownDib(picture.width, picture.height, &bits);
+    std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * 4);
+    return bitmap;
+}
+
+} // namespace vexlor::ui
