@@ -24,6 +24,7 @@ cmake --build "$build" --target vexlor_wipe_benchmark
 
 export WINEPREFIX="$build/wineprefix-benchmark"
 [ -f "$WINEPREFIX/system.reg" ] || vexlor_fresh_prefix "$WINEPREFIX"
+vexlor_prefix_fonts "$WINEPREFIX"
 unset DISPLAY
 vexlor_ensure_display
 work="$build/benchmark"

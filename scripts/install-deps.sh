@@ -5,7 +5,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
-          imagemagick xdotool coreutils bc libz-mingw-w64-dev)
+          imagemagick xdotool coreutils bc libz-mingw-w64-dev
+          fonts-wine)
 
 missing=()
 for p in "${packages[@]}"; do

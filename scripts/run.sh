@@ -12,6 +12,7 @@ cmake --build --preset mingw --target vexlor
 
 export WINEPREFIX=${VEXLOR_WINEPREFIX:-$root/build/wineprefix-run}
 [ -f "$WINEPREFIX/system.reg" ] || vexlor_fresh_prefix "$WINEPREFIX"
+vexlor_prefix_fonts "$WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec wine build/src/vexlor.exe "$@"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the four wizard pages as the real main window draws them, on a virtual display:
-# build/screenshots/page-0.png ... page-3.png.
+# build/screenshots/page-0.png ... page-3.png, and menu.png with the "Файл" menu open.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +12,7 @@ cmake --build --preset mingw --target vexlor_page_screens
 
 export WINEPREFIX="$root/build/wineprefix-screens"
 [ -f "$WINEPREFIX/system.reg" ] || vexlor_fresh_prefix "$WINEPREFIX"
+vexlor_prefix_fonts "$WINEPREFIX"
 unset DISPLAY
 vexlor_ensure_display
 trap '[ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null; true' EXIT
@@ -19,8 +20,8 @@ trap '[ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null; true
 out="$root/build/screenshots"
 rm -rf "$out" && mkdir -p "$out"
 wine build/tests/vexlor_page_screens.exe "$(winepath -w "$out")"
-for i in 0 1 2 3; do
-  [ -f "$out/page-$i.bmp" ] && /usr/bin/convert "$out/page-$i.bmp" "$out/page-$i.png" && rm "$out/page-$i.bmp"
+for name in page-0 page-1 page-2 page-3 menu; do
+  [ -f "$out/$name.bmp" ] && /usr/bin/convert "$out/$name.bmp" "$out/$name.png" && rm "$out/$name.bmp"
 done
 WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
 ls "$out"

@@ -6,12 +6,23 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
 
+# Wine's own Tahoma (Debian's fonts-wine) in the prefix's font folder: this Wine does not load
+# fonts from its data folder, and without them "Tahoma" falls back to a wider font.
+vexlor_prefix_fonts() {
+  local fonts="$1/drive_c/windows/Fonts" font
+  mkdir -p "$fonts"
+  for font in tahoma.ttf tahomabd.ttf; do
+    [ -f "$fonts/$font" ] || cp "/usr/share/wine/fonts/$font" "$fonts/$font"
+  done
+}
+
 # Makes a fresh prefix at $1 and waits until it is ready.
 vexlor_fresh_prefix() {
   rm -rf "$1"
   mkdir -p "$(dirname "$1")"
   WINEPREFIX="$1" wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX="$1" wineserver -w
+  vexlor_prefix_fonts "$1"
 }
 
 # Starts Xvfb on a free display when there is none; sets VEXLOR_XVFB_PID when it did.

@@ -14,6 +14,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
   (
     flock 9
     [ -f "$WINEPREFIX/system.reg" ] || vexlor_fresh_prefix "$WINEPREFIX"
+    vexlor_prefix_fonts "$WINEPREFIX"
   ) 9>"$build_dir/wineprefix.lock"
 fi
 

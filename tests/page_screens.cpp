@@ -30,9 +30,7 @@ void Flush() {
     ::GdiFlush();
 }
 
-bool SaveWindowPicture(HWND window, const std::wstring& path) {
-    RECT frame;
-    ::GetWindowRect(window, &frame);
+bool SaveScreenPicture(const RECT& frame, const std::wstring& path) {
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     vexlor::WindowDc screen(nullptr);
@@ -64,7 +62,48 @@ void Capture(int page) {
     Flush();
     ::Sleep(300);
     Flush();
-    SaveWindowPicture(form->Handle(), outputFolder + L"\\page-" + std::to_wstring(page) + L".bmp");
+    RECT frame;
+    ::GetWindowRect(form->Handle(), &frame);
+    SaveScreenPicture(frame, outputFolder + L"\\page-" + std::to_wstring(page) + L".bmp");
+}
+
+bool menuCaptured = false;
+
+// Runs inside the menu's own loop: the window and its open drop-down in one picture.
+void CALLBACK CaptureMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    RECT frame;
+    ::GetWindowRect(form->Handle(), &frame);
+    if (const HWND popup = ::FindWindowW(L"#32768", nullptr)) {
+        RECT drop;
+        ::GetWindowRect(popup, &drop);
+        ::UnionRect(&frame, &frame, &drop);
+        menuCaptured = SaveScreenPicture(frame, outputFolder + L"\\menu.bmp");
+    }
+    ::EndMenu();
+}
+
+// Opens the "Файл" menu with a click, as a user would.
+void OpenFileMenu() {
+    RECT item{};
+    ::GetMenuItemRect(form->Handle(), ::GetMenu(form->Handle()), 0, &item);
+    ::SetForegroundWindow(form->Handle());
+    ::SetCursorPos((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SetTimer(nullptr, 0, 700, &CaptureMenu);
+    ::SendInput(2, click, sizeof(INPUT));
+    const DWORD start = ::GetTickCount();
+    MSG message;
+    while (!menuCaptured && ::GetTickCount() - start < 3000) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::Sleep(10);
+    }
 }
 
 void CALLBACK CaptureDuringRun(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -126,7 +165,9 @@ int wmain(int argc, wchar_t** argv) {
     mainForm.BtnNextClick(); // the real run: destroys the scratch file, lands on page 3
     Capture(3);
 
-    std::fprintf(stdout, "progress page captured: %s, message boxes: %d\n",
-                 progressCaptured ? "yes" : "no", unexpectedBoxes);
-    return progressCaptured ? 0 : 1;
+    OpenFileMenu();
+
+    std::fprintf(stdout, "progress page captured: %s, menu captured: %s, message boxes: %d\n",
+                 progressCaptured ? "yes" : "no", menuCaptured ? "yes" : "no", unexpectedBoxes);
+    return progressCaptured && menuCaptured ? 0 : 1;
 }

@@ -3,12 +3,17 @@
 #include <commctrl.h>
 
 #include <map>
+#include <memory>
 #include <tuple>
 
-#include "ui/app_cursor.h"
 #include "base/error.h"
 #include "base/handles.h"
-#include "ui/palette.h"
+#include "ui/app_cursor.h"
+#include "ui/glyphs.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+#include "ui/skinned_control.h"
+#include "ui/skinned_controls.h"
 
 namespace vexlor::ui {
 namespace {
@@ -28,63 +33,87 @@ int ScreenDpi() {
     return dpi;
 }
 
+void PaintPanel(HWND panel, HDC dc) {
+    RECT area;
+    ::GetClientRect(panel, &area);
+    const wchar_t* own = StyleClassOf(panel);
+    const Skin& skin = ActiveSkin();
+    const std::wstring_view styleClass = own ? own : L"";
+    if (styleClass == StyleGauge || styleClass == StyleAlphaEdit) {
+        // A card: rounded, on whatever it lies on.
+        const PanelStyle card = styleClass == StyleGauge
+                                    ? PanelStyle{skin.gauge.surface, skin.gauge.border,
+                                                 skin.gauge.radius}
+                                    : skin.alphaEdit;
+        PaintParentBackground(panel, dc);
+        FillRounded(dc, area, card.radius, card.surface.background, card.border, 1);
+        return;
+    }
+    FillSolid(dc, area, skin.SurfaceOf(EffectiveStyleClass(panel)).background);
+    if (styleClass == StyleStatusBar)
+        FillSolid(dc, {0, 0, area.right, 1}, skin.statusBar.border); // apart from what is above
+}
+
 LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT routed = 0;
+    if (RouteSkinMessage(message, wParam, lParam, routed))
+        return routed;
     switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
     case WM_HSCROLL:
     case WM_VSCROLL:
         return ::SendMessageW(::GetParent(window), message, wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        return reinterpret_cast<LRESULT>(ColorStatic(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORLISTBOX:
-        return reinterpret_cast<LRESULT>(ColorList(reinterpret_cast<HDC>(wParam)));
     case WM_SETCURSOR:
         if (HandleSetCursor(wParam, lParam))
             return TRUE;
         break;
-    case WM_ERASEBKGND: {
-        RECT area;
-        ::GetClientRect(window, &area);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &area, WindowBackgroundBrush());
+    case WM_ERASEBKGND:
         return TRUE;
+    case WM_PAINT: {
+        BufferedPaint paint(window);
+        PaintPanel(window, paint.Dc());
+        return 0;
     }
+    case WM_PRINTCLIENT:
+        PaintPanel(window, reinterpret_cast<HDC>(wParam));
+        return 0;
     default:
         break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void PaintPicture(HWND window) {
-    PaintScope paint(window);
+HBITMAP PictureOf(HWND window) {
+    const auto* owned = static_cast<UniqueBitmap*>(::GetPropW(window, kPictureProperty));
+    return owned ? owned->Get() : nullptr;
+}
+
+void PaintPicture(HWND window, HDC dc) {
     RECT area;
     ::GetClientRect(window, &area);
-    ::FillRect(paint.Dc(), &area, WindowBackgroundBrush());
-    const auto picture = static_cast<HBITMAP>(::GetPropW(window, kPictureProperty));
+    PaintParentBackground(window, dc);
     BITMAP info{};
+    const HBITMAP picture = PictureOf(window);
     if (!picture || !::GetObjectW(picture, sizeof(info), &info))
         return;
-    MemoryDc source(paint.Dc());
-    SelectedObject selected(source.Get(), picture);
-    const int x = (area.right - info.bmWidth) / 2;
-    const int y = (area.bottom - info.bmHeight) / 2;
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::GdiAlphaBlend(paint.Dc(), x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, info.bmWidth,
-                    info.bmHeight, blend);
+    DrawPicture(dc, picture, (area.right - info.bmWidth) / 2, (area.bottom - info.bmHeight) / 2);
 }
 
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        PaintPicture(window);
+    case WM_PAINT: {
+        BufferedPaint paint(window);
+        PaintPicture(window, paint.Dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        PaintPicture(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
         return TRUE;
     case WM_NCDESTROY:
-        ::RemovePropW(window, kPictureProperty);
+        delete static_cast<UniqueBitmap*>(::RemovePropW(window, kPictureProperty));
         break;
     default:
         break;
@@ -127,6 +156,17 @@ int Scale(int pixels) {
     return ::MulDiv(pixels, ScreenDpi(), 96);
 }
 
+HFONT CreateFontAt(const FontSpec& wanted, int dpi) {
+    LOGFONTW logFont{};
+    logFont.lfHeight = -::MulDiv(wanted.height, dpi, 96); // negative: character height
+    logFont.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfUnderline = wanted.underline ? TRUE : FALSE;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfQuality = CLEARTYPE_QUALITY;
+    wcsncpy_s(logFont.lfFaceName, wanted.face, _TRUNCATE);
+    return ::CreateFontIndirectW(&logFont);
+}
+
 HFONT GetFont(const FontSpec& wanted) {
     using Key = std::tuple<std::wstring, int, bool, bool>;
     static std::map<Key, UniqueFont> fonts;
@@ -134,14 +174,7 @@ HFONT GetFont(const FontSpec& wanted) {
     auto found = fonts.find(key);
     if (found != fonts.end())
         return found->second.Get();
-    LOGFONTW logFont{};
-    logFont.lfHeight = -Scale(wanted.height); // negative: character height, not cell height
-    logFont.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
-    logFont.lfUnderline = wanted.underline ? TRUE : FALSE;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    logFont.lfQuality = CLEARTYPE_QUALITY;
-    wcsncpy_s(logFont.lfFaceName, wanted.face, _TRUNCATE);
-    UniqueFont font(::CreateFontIndirectW(&logFont));
+    UniqueFont font(CreateFontAt(wanted, ScreenDpi()));
     if (!font)
         throw Error(L"Cannot create the font " + std::wstring(wanted.face) + L".");
     return fonts.emplace(key, std::move(font)).first->second.Get();
@@ -199,66 +232,99 @@ HWND CreatePanel(HWND parent, int id, const Bounds& bounds, const wchar_t* style
 }
 
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
-                 const FontSpec& font, DWORD extraStyle) {
-    return CreateControl({.parent = parent,
-                          .id = id,
-                          .windowClass = L"STATIC",
-                          .text = text,
-                          .style = SS_LEFT | SS_NOPREFIX | extraStyle,
-                          .bounds = SizedToText(bounds, text, font),
-                          .font = font});
+                 const FontSpec& font, DWORD extraStyle, std::optional<COLORREF> fixedColor) {
+    const HWND label = CreateControl({.parent = parent,
+                                      .id = id,
+                                      .windowClass = L"STATIC",
+                                      .text = text,
+                                      .style = SS_LEFT | SS_NOPREFIX | extraStyle,
+                                      .bounds = SizedToText(bounds, text, font),
+                                      .font = font});
+    SkinLabel(label, fixedColor);
+    return label;
 }
 
 HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
                      int fontHeight) {
     const FontSpec font{.height = fontHeight, .bold = true, .underline = true};
-    return CreateControl({.parent = parent,
-                          .id = id,
-                          .windowClass = L"STATIC",
-                          .text = text,
-                          .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                          .bounds = SizedToText(bounds, text, font),
-                          .font = font,
-                          .handCursor = true});
+    const HWND link = CreateControl({.parent = parent,
+                                     .id = id,
+                                     .windowClass = L"STATIC",
+                                     .text = text,
+                                     .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
+                                     .bounds = SizedToText(bounds, text, font),
+                                     .font = font,
+                                     .handCursor = true});
+    SkinLabel(link);
+    return link;
 }
 
 HWND CreateButton(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
-                  const wchar_t* styleClass, DWORD extraStyle) {
-    return CreateControl({.parent = parent,
-                          .id = id,
-                          .windowClass = L"BUTTON",
-                          .text = text,
-                          .style = WS_TABSTOP | BS_PUSHBUTTON | extraStyle,
-                          .bounds = bounds,
-                          .styleClass = styleClass,
-                          .handCursor = true});
+                  const wchar_t* styleClass, bool isDefault, const FontSpec& font) {
+    // Owner-drawn: the skin draws every state, which the system's themes would not let it.
+    const HWND button = CreateControl({.parent = parent,
+                                       .id = id,
+                                       .windowClass = L"BUTTON",
+                                       .text = text,
+                                       .style = WS_TABSTOP | BS_OWNERDRAW,
+                                       .bounds = bounds,
+                                       .font = font,
+                                       .styleClass = styleClass,
+                                       .handCursor = true});
+    SkinButton(button, isDefault);
+    return button;
+}
+
+HWND CreateCheckBox(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
+                    const wchar_t* styleClass) {
+    const HWND box = CreateControl({.parent = parent,
+                                    .id = id,
+                                    .windowClass = L"BUTTON",
+                                    .text = text,
+                                    .style = WS_TABSTOP | BS_AUTOCHECKBOX,
+                                    .bounds = bounds,
+                                    .styleClass = styleClass});
+    SkinCheckBox(box);
+    return box;
 }
 
 HWND CreateListBox(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass) {
-    return CreateControl({.parent = parent,
-                          .id = id,
-                          .windowClass = L"LISTBOX",
-                          .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
-                                   LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-                          .exStyle = WS_EX_CLIENTEDGE,
-                          .bounds = bounds,
-                          .styleClass = styleClass});
+    const HWND list = CreateControl({.parent = parent,
+                                     .id = id,
+                                     .windowClass = L"LISTBOX",
+                                     .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER |
+                                              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                                              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                                     .bounds = bounds,
+                                     .styleClass = styleClass});
+    SkinListBox(list);
+    return list;
 }
 
 HWND CreateProgressBar(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass) {
-    return CreateControl({.parent = parent,
-                          .id = id,
-                          .windowClass = PROGRESS_CLASSW,
-                          .style = PBS_SMOOTH,
-                          .bounds = bounds,
-                          .styleClass = styleClass});
+    const HWND bar = CreateControl({.parent = parent,
+                                    .id = id,
+                                    .windowClass = PROGRESS_CLASSW,
+                                    .style = PBS_SMOOTH,
+                                    .bounds = bounds,
+                                    .styleClass = styleClass});
+    SkinProgressBar(bar);
+    return bar;
 }
 
-HWND CreatePicture(HWND parent, int id, const Bounds& bounds, HBITMAP picture) {
+HWND CreatePicture(HWND parent, int id, const Bounds& bounds, UniqueBitmap picture) {
     const HWND control =
         CreateControl({.parent = parent, .id = id, .windowClass = kPictureClass, .bounds = bounds});
-    ::SetPropW(control, kPictureProperty, picture);
+    SetPicture(control, std::move(picture));
     return control;
+}
+
+void SetPicture(HWND control, UniqueBitmap picture) {
+    // The control owns its bitmap from here to WM_NCDESTROY.
+    auto owned = std::make_unique<UniqueBitmap>(std::move(picture));
+    delete static_cast<UniqueBitmap*>(::RemovePropW(control, kPictureProperty));
+    ::SetPropW(control, kPictureProperty, owned.release());
+    ::InvalidateRect(control, nullptr, FALSE);
 }
 
 void MoveControl(HWND control, const Bounds& bounds) {

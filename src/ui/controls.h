@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "base/handles.h"
 
 namespace vexlor::ui {
 
@@ -27,6 +30,8 @@ struct FontSpec {
 int Scale(int pixels);
 // The shared font of that face, size and style; it lives until the program ends.
 HFONT GetFont(const FontSpec& wanted);
+// A new font of that face, size and style for another resolution; the caller owns it.
+HFONT CreateFontAt(const FontSpec& wanted, int dpi);
 
 struct ControlSpec {
     HWND parent = nullptr;
@@ -49,22 +54,33 @@ bool WantsHandCursor(HWND control);
 // The control's window text.
 std::wstring TextOf(HWND control);
 
-// A plain container that paints the window background, forwards commands and notifications
-// to its parent, and takes part in Tab navigation. Its text names it for screen readers.
+// A plain container in the surface of its style class (or of the one around it), rounded for a
+// card ("GAUGE", "ALPHAEDIT"). It forwards commands and notifications to its parent, colours
+// and draws its children like any window of the program, and takes part in Tab navigation.
+// Its text names it for screen readers.
 HWND CreatePanel(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass,
                  const std::wstring& text = {});
-// A label; a zero width sizes it to its text.
+// A label; a zero width sizes it to its text. It takes the text colour of what it stands on,
+// or `fixedColor` whatever the skin.
 HWND CreateLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
-                 const FontSpec& font = {}, DWORD extraStyle = 0);
+                 const FontSpec& font = {}, DWORD extraStyle = 0,
+                 std::optional<COLORREF> fixedColor = std::nullopt);
 // A clickable label (bold, underlined, hand cursor) that reports STN_CLICKED.
 HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
                      int fontHeight = 13);
+// A push button drawn by the skin, with the hand cursor; a default button is the one Enter
+// presses in a dialog.
 HWND CreateButton(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
-                  const wchar_t* styleClass, DWORD extraStyle = 0);
+                  const wchar_t* styleClass, bool isDefault = false, const FontSpec& font = {});
+HWND CreateCheckBox(HWND parent, int id, const std::wstring& text, const Bounds& bounds,
+                    const wchar_t* styleClass);
 HWND CreateListBox(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass);
 HWND CreateProgressBar(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass);
-// A picture drawn centred and unscaled, with its alpha channel; the bitmap stays the caller's.
-HWND CreatePicture(HWND parent, int id, const Bounds& bounds, HBITMAP picture);
+// A picture drawn centred and unscaled, with its alpha channel, on what it stands on; the
+// control owns the bitmap (none draws nothing).
+HWND CreatePicture(HWND parent, int id, const Bounds& bounds, UniqueBitmap picture = {});
+// Replaces a picture control's bitmap.
+void SetPicture(HWND control, UniqueBitmap picture);
 
 // Places a control at 96-dpi bounds inside its parent.
 void MoveControl(HWND control, const Bounds& bounds);

@@ -1,8 +1,10 @@
 #include "ui/hints.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "base/error.h"
+#include "ui/skin.h"
 
 namespace vexlor::ui {
 
@@ -13,6 +15,11 @@ Hints::Hints(HWND owner) : owner_(owner) {
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
     if (!tooltip_)
         ThrowLastError(L"Cannot create the hints window.");
+    // In the skin's colours: a theme would draw the system's light hint whatever is asked.
+    ::SetWindowTheme(tooltip_, L"", L"");
+    const FormStyle& form = ActiveSkin().form;
+    ::SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, form.border, 0);
+    ::SendMessageW(tooltip_, TTM_SETTIPTEXTCOLOR, form.surface.text, 0);
 }
 
 void Hints::Add(HWND control, const std::wstring& text) {

@@ -1,13 +1,28 @@
 #include "ui/window.h"
 
+#include <utility>
+
 #include "ui/app_cursor.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
 #include "base/error.h"
+#include "ui/menu_skin.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+#include "ui/skinned_control.h"
 
 namespace vexlor::ui {
 
 Window::~Window() {
+    // A class that did not destroy its window: the object is half gone, so the messages of
+    // the destruction go to the system alone.
+    if (handle_) {
+        ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        ::DestroyWindow(std::exchange(handle_, nullptr));
+    }
+}
+
+void Window::DestroyHandle() {
     if (handle_)
         ::DestroyWindow(handle_);
 }
@@ -58,12 +73,23 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
         Application::Get().NoteActivated(window);
     if (message == WM_SETCURSOR && HandleSetCursor(wParam, lParam))
         return TRUE;
+    LRESULT routed = 0;
+    if (RouteSkinMessage(message, wParam, lParam, routed))
+        return routed;
+    if (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) {
+        RECT area;
+        ::GetClientRect(window, &area);
+        FillSolid(reinterpret_cast<HDC>(wParam), area, ActiveSkin().form.surface.background);
+        return TRUE;
+    }
 
     // A handler that throws has shown its error and counts as handled: in particular a close
     // handler that fails must not let DefWindowProc destroy the window.
     LRESULT result = 0;
     Guard([&] { result = self->HandleMessage(message, wParam, lParam); });
 
+    if ((message == WM_NCPAINT || message == WM_NCACTIVATE) && ::GetMenu(window))
+        PaintMenuBarRest(window);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->handle_ = nullptr;

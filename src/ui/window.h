@@ -8,7 +8,10 @@ namespace vexlor::ui {
 
 // Base of every top-level window of the program. One window procedure serves all of them: it
 // finds the object through the pointer stored at WM_NCCREATE and runs HandleMessage under
-// Guard, so no exception ever crosses into the system.
+// Guard, so no exception ever crosses into the system. It also answers for every window what
+// the skin decides: the background, the colours and drawing of the children, the menu bar.
+// A derived window destroys its handle in its own destructor (DestroyHandle), so that the
+// messages of its destruction still reach the whole object.
 class Window {
 public:
     Window() = default;
@@ -29,6 +32,8 @@ protected:
     // Messages not handled go to DefaultHandling.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+    // Destroys the window, if it still exists; for the most derived class's destructor.
+    void DestroyHandle();
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,

@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/handles.h"
 #include "ui/controls.h"
+#include "ui/skinned_controls.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -15,7 +16,7 @@ public:
     explicit EntryMeasure(HWND list)
         : dc_(list),
           font_(dc_.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0))),
-          margins_(2 * ui::Scale(FileListTextMargin)) {}
+          margins_(2 * ui::Scale(ui::ListTextMargin)) {}
 
     int Width(const std::wstring& text) const {
         SIZE size{};

@@ -14,9 +14,6 @@
 
 namespace vexlor::wizard {
 
-// Room left and right of an entry's text, in 96-dpi pixels.
-inline constexpr int FileListTextMargin = 3;
-
 class FileList {
 public:
     explicit FileList(HWND list = nullptr) : list_(list) {}

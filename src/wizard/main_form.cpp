@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/product.h"
+#include "base/resource_ids.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
@@ -10,7 +11,7 @@
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dispatch.h"
-#include "ui/palette.h"
+#include "ui/title_bar.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -22,6 +23,8 @@ constexpr int kMinimumWidth = 710;
 constexpr int kMinimumHeight = 550;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+// The skin the window selects from its skin set; it never selects another.
+constexpr wchar_t kSkinName[] = L"iOS dark (internal)";
 
 HICON ApplicationIcon() {
     // Resource 1 is the application icon; tests built without it fall back to the system's.
@@ -46,13 +49,19 @@ TMainForm::TMainForm() = default;
 TMainForm::~TMainForm() {
     if (ui::Application::Get().MainWindow() == Handle())
         ui::Application::Get().SetMainWindow(nullptr);
+    DestroyHandle();
 }
 
 void TMainForm::Create() {
-    RegisterWindowClass(MainWindowClassName, ApplicationIcon(), ui::WindowBackgroundBrush());
-    images_ = CreateMainImages();
+    RegisterWindowClass(MainWindowClassName, ApplicationIcon(), nullptr);
+    // The skin is active from the window's creation on, before anything is drawn.
+    sSkinManager1 = std::make_unique<ui::SkinSet>(std::vector<ui::Skin>{ui::LoadEmbeddedSkin()},
+                                                  kSkinName);
+    ImageList24 = ui::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize);
     CreateWindowHandle(MainWindowClassName, ApplicationTitle, kStyle | WS_CLIPCHILDREN, kExStyle,
                        CentredWindowRect(), nullptr, nullptr);
+    const ui::FormStyle& form = sSkinManager1->Active().form;
+    ui::UseDarkTitleBar(Handle(), form.caption, form.captionText);
 }
 
 void TMainForm::Show(int showCommand) {
@@ -84,14 +93,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         limits->ptMinTrackSize = {ui::Scale(kMinimumWidth), ui::Scale(kMinimumHeight)};
         return 0;
     }
-    case WM_DRAWITEM:
-        if (DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
-            return TRUE;
-        return DefaultHandling(message, wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<LRESULT>(ui::ColorStatic(reinterpret_cast<HDC>(wParam)));
-    case WM_CTLCOLORLISTBOX:
-        return reinterpret_cast<LRESULT>(ui::ColorList(reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE:
         OnClose();
         return 0;

@@ -8,9 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "ui/glyph_button.h"
 #include "base/handles.h"
+#include "ui/glyphs.h"
 #include "ui/hints.h"
+#include "ui/menu_skin.h"
+#include "ui/skin.h"
+#include "ui/skinned_controls.h"
 #include "ui/throttled_progress.h"
 #include "ui/window.h"
 #include "wizard/file_list.h"
@@ -109,6 +112,10 @@ public:
     // Main menu and the items whose state changes.
     HMENU MainMenu1 = nullptr;
     std::unique_ptr<ui::Hints> Hints;
+    // The program's skins and the one in use, from the window's creation to its end.
+    std::unique_ptr<ui::SkinSet> sSkinManager1;
+    // The glyphs of the buttons and the menu.
+    ui::GlyphSet ImageList24;
 
     // Command identifiers of the controls and menu items.
     enum CommandId : int {
@@ -170,19 +177,16 @@ private:
     void BuildFinishPage();
     void BuildMenu();
     void SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement);
-    bool DrawButton(const DRAWITEMSTRUCT& item);
     void Layout();
 
     void OnCommand(int id);
     void RunCommand(int id);
     void OnClose();
 
-    MainImages images_;
+    std::unique_ptr<ui::SkinnedMenu> menu_;
     FileList fileList_;
     ui::ThrottledProgress overallBar_;
     ui::ThrottledProgress fileBar_;
-    UniqueImageList disabledGlyphs_;
-    std::vector<std::pair<HWND, ui::ButtonGlyph>> glyphButtons_;
     int activePage_ = PageWelcome;
     bool cleaning_ = false;
     bool closeRequested_ = false;

@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include "base/resource_ids.h"
 #include "ui/controls.h"
+#include "wizard/main_form_layout.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -13,6 +15,55 @@ constexpr int kFooterHeight = 47;
 constexpr int kFileButtonsHeight = 43;
 constexpr int kProgressBarHeight = 17;
 constexpr int kProgressNoteHeight = 28;
+
+const ui::FontSpec kLink{.bold = true, .underline = true};
+
+// Creates the labels of a plan in `panel`, placed for the screen, and grows the panel by what
+// wrapped labels need. Labels come back in the plan's order.
+std::vector<HWND> CreatePlannedLabels(HWND panel, const std::vector<ui::LabelPlan>& plan,
+                                      const std::vector<int>& ids, const ui::Bounds& panelBounds) {
+    const ui::LabelLayout layout =
+        ui::LayOutLabels(plan, ui::Scale(panelBounds.width), ui::Scale(96), ui::MeasureWithFont);
+    std::vector<HWND> labels;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const ui::LabelPlan& label = plan[i];
+        const int id = ids[i];
+        const HWND created =
+            label.font.underline
+                ? ui::CreateLinkLabel(panel, id, label.text, {label.x, label.y}, label.font.height)
+                : ui::CreateLabel(panel, id, label.text, {label.x, label.y}, label.font);
+        const RECT& box = layout.boxes[i];
+        ::MoveWindow(created, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                     FALSE);
+        labels.push_back(created);
+    }
+    ::SetWindowPos(panel, nullptr, 0, 0, ui::Scale(panelBounds.width),
+                   ui::Scale(panelBounds.height) + layout.extraHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return labels;
+}
+
+} // namespace
+
+std::vector<ui::LabelPlan> WelcomeCardPlan() {
+    return {
+        {L"Приветствуем Вас в Vexlor файлов.", {}, 16, 6},
+        {L"Для того, чтобы продолжить, нажмите кнопку \"Далее\" и выберите файлы для удаления.",
+         {},
+         16,
+         28},
+        {L"ВАЖНО:", {.bold = true}, 16, 50},
+        {L"выбранные файлы после завершения операции не удастся восстановить!", {}, 76, 50, 2},
+        {L"Перед началом работы Вы можете", {}, 16, 72},
+        {L"посмотреть обучающее видео", kLink, 228, 72, 4},
+    };
+}
+
+std::vector<ui::LabelPlan> AddFilesHintPlan() {
+    return {{L"Для продолжения работы", {}, 40, 8}, {L"добавьте файлы", kLink, 64, 30}};
+}
+
+namespace {
 
 // The client size in 96-dpi pixels.
 SIZE ClientSize96(HWND window) {
@@ -43,10 +94,8 @@ void TMainForm::BuildControls() {
     BuildFinishPage();
 
     sPanel2 = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
-    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON",
-                               ui::GlyphButtonStyle);
-    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON",
-                               ui::GlyphButtonStyle);
+    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON");
+    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON");
     SetButtonGlyph(BtnBack, GlyphBack, ui::GlyphPlacement::BeforeText);
     SetButtonGlyph(BtnNext, GlyphNext, ui::GlyphPlacement::AfterText);
     ::EnableWindow(BtnBack, FALSE);
@@ -55,19 +104,18 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::BuildWelcomePage() {
-    Image3 = ui::CreatePicture(TabWelcome, 0, {71, 32, 128, 128}, images_.welcomePicture.Get());
-    sPanel1 = ui::CreatePanel(TabWelcome, 0, {55, 182, 570, 94}, L"GAUGE");
-    sLabel6 = ui::CreateLabel(sPanel1, 0, L"Приветствуем Вас в Vexlor файлов.", {16, 6});
-    sLabel7 = ui::CreateLabel(sPanel1, 0,
-                              L"Для того, чтобы продолжить, нажмите кнопку \"Далее\" и выберите "
-                              L"файлы для удаления.",
-                              {16, 28});
-    sLabel8 = ui::CreateLabel(sPanel1, 0, L"ВАЖНО:", {16, 50}, {.bold = true});
-    sLabel9 = ui::CreateLabel(sPanel1, 0,
-                              L"выбранные файлы после завершения операции не удастся восстановить!",
-                              {76, 50});
-    sLabel10 = ui::CreateLabel(sPanel1, 0, L"Перед началом работы Вы можете", {16, 72});
-    sLabel11 = ui::CreateLinkLabel(sPanel1, IdLabel11, L"посмотреть обучающее видео", {228, 72});
+    Image3 = ui::CreatePicture(TabWelcome, 0, {71, 32, 128, 128},
+                               ui::LoadScaledPicture(ResourceWelcome, 128, 128));
+    const ui::Bounds card{55, 182, WelcomeCardWidth, WelcomeCardHeight};
+    sPanel1 = ui::CreatePanel(TabWelcome, 0, card, L"GAUGE");
+    const auto labels =
+        CreatePlannedLabels(sPanel1, WelcomeCardPlan(), {0, 0, 0, 0, 0, IdLabel11}, card);
+    sLabel6 = labels[0];
+    sLabel7 = labels[1];
+    sLabel8 = labels[2];
+    sLabel9 = labels[3];
+    sLabel10 = labels[4];
+    sLabel11 = labels[5];
 }
 
 void TMainForm::BuildFileSelectionPage() {
@@ -79,11 +127,11 @@ void TMainForm::BuildFileSelectionPage() {
     sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
     // Buttons without a caption: the hint is their window text, so screen readers name them.
     BtnAddFiles = ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
-                                   L"BUTTON", ui::GlyphButtonStyle);
+                                   L"BUTTON");
     BtnDelete = ui::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
-                                 {62, 3, 56, 37}, L"BUTTON", ui::GlyphButtonStyle);
+                                 {62, 3, 56, 37}, L"BUTTON");
     BtnCleanFiles = ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37},
-                                     L"BUTTON", ui::GlyphButtonStyle);
+                                     L"BUTTON");
     SetButtonGlyph(BtnAddFiles, GlyphAddFiles, ui::GlyphPlacement::Alone);
     SetButtonGlyph(BtnDelete, GlyphDeleteEntry, ui::GlyphPlacement::Alone);
     SetButtonGlyph(BtnCleanFiles, GlyphClearList, ui::GlyphPlacement::Alone);
@@ -94,15 +142,18 @@ void TMainForm::BuildFileSelectionPage() {
     ::EnableWindow(BtnCleanFiles, FALSE);
 
     // Lies over the list and keeps its place when the window is resized.
-    PanelAddFilesHint = ui::CreatePanel(TabSelectFiles, 0, {224, 136, 233, 57}, L"CHECKBOX");
+    const ui::Bounds hint{224, 136, AddFilesHintWidth, AddFilesHintHeight};
+    PanelAddFilesHint = ui::CreatePanel(TabSelectFiles, 0, hint, L"CHECKBOX");
     ::SetWindowPos(PanelAddFilesHint, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    sLabel1 = ui::CreateLabel(PanelAddFilesHint, 0, L"Для продолжения работы", {40, 8});
-    LabelAddFiles =
-        ui::CreateLinkLabel(PanelAddFilesHint, IdLabelAddFiles, L"добавьте файлы", {64, 30});
+    const auto labels =
+        CreatePlannedLabels(PanelAddFilesHint, AddFilesHintPlan(), {0, IdLabelAddFiles}, hint);
+    sLabel1 = labels[0];
+    LabelAddFiles = labels[1];
 }
 
 void TMainForm::BuildProgressPage() {
-    Image2 = ui::CreatePicture(TabProgress, 0, {224, 82, 196, 128}, images_.progressPicture.Get());
+    Image2 = ui::CreatePicture(TabProgress, 0, {224, 82, 196, 128},
+                               ui::LoadScaledPicture(ResourceProgress, 128, 128));
     sLabel2 =
         ui::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
     sLabel3 = ui::CreateLabel(TabProgress, 0,
@@ -116,26 +167,14 @@ void TMainForm::BuildProgressPage() {
 }
 
 void TMainForm::BuildFinishPage() {
-    Image1 = ui::CreatePicture(TabFinish, 0, {224, 3, 205, 264}, images_.finishPicture.Get());
+    Image1 = ui::CreatePicture(TabFinish, 0, {224, 3, 205, 264},
+                               ui::LoadScaledPicture(ResourceFinish, 205, 264));
     sLabel4 = ui::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
     sLabel5 = ui::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
 }
 
 void TMainForm::SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement) {
-    if (!disabledGlyphs_)
-        disabledGlyphs_.Reset(ui::CreateDisabledImages(images_.imageList24.Get()));
-    glyphButtons_.emplace_back(button, ui::ButtonGlyph{images_.imageList24.Get(),
-                                                       disabledGlyphs_.Get(), glyph, placement});
-}
-
-bool TMainForm::DrawButton(const DRAWITEMSTRUCT& item) {
-    for (const auto& [button, glyph] : glyphButtons_) {
-        if (button == item.hwndItem) {
-            ui::DrawGlyphButton(item, glyph);
-            return true;
-        }
-    }
-    return false;
+    ui::SetButtonGlyph(button, {&ImageList24, glyph, placement});
 }
 
 void TMainForm::Layout() {

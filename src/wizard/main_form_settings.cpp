@@ -8,7 +8,7 @@ namespace vexlor::wizard {
 
 void TMainForm::SaveMainSettings() {
     // Written on every close though nothing reads it back: the skin never changes at start.
-    settings::WriteSettingString(L"Skin", ui::SkinName);
+    settings::WriteSettingString(L"Skin", sSkinManager1->ActiveName());
 }
 
 } // namespace vexlor::wizard

@@ -1,15 +1,11 @@
 #pragma once
-
-#include <array>
-
-#include "base/handles.h"
+// The glyphs of ImageList24, by the index each button and menu item uses.
 
 namespace vexlor::wizard {
 
 inline constexpr int GlyphCount = 16;
 inline constexpr int GlyphSize = 24;
 
-// Glyph indices used by the main window's buttons and menu.
 enum Glyph : int {
     GlyphDeleteEntry = 0,
     GlyphSite = 2,
@@ -23,17 +19,5 @@ enum Glyph : int {
     GlyphClearList = 13,
     GlyphExit = 15,
 };
-
-// The main window's pictures: the 24 x 24 glyphs of ImageList24 (32-bit, premultiplied alpha)
-// and the pictures of the welcome, progress and finish pages.
-struct MainImages {
-    std::array<UniqueBitmap, GlyphCount> glyphs;
-    UniqueImageList imageList24;
-    UniqueBitmap welcomePicture;  // 128 x 128
-    UniqueBitmap progressPicture; // 128 x 128
-    UniqueBitmap finishPicture;   // 205 x 264, transparent around the drawing
-};
-
-MainImages CreateMainImages();
 
 } // namespace vexlor::wizard

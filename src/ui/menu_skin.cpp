@@ -1,0 +1,231 @@
+#include "ui/menu_skin.h"
+
+#include "base/error.h"
+#include "base/handles.h"
+#include "ui/controls.h"
+#include "ui/glyphs.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+
+namespace vexlor::ui {
+
+struct SkinnedMenu::Item {
+    static constexpr unsigned kMark = 0x564D4E55; // tells our items from anyone else's
+    unsigned mark = kMark;
+    std::wstring text;
+    int glyph = -1;
+    bool topLevel = false;
+    bool separator = false;
+    const GlyphSet* glyphs = nullptr;
+};
+
+namespace {
+
+// 96-dpi pixels.
+constexpr int kColumnPadding = 6; // around a glyph in its column
+constexpr int kTextGap = 10;      // between the column and the caption
+constexpr int kRightPadding = 28; // after the caption, where a submenu arrow would go
+constexpr int kBarItemPadding = 10;
+constexpr int kSeparatorHeight = 9;
+
+using Item = SkinnedMenu::Item;
+
+const Item* ItemOf(ULONG_PTR data) {
+    const auto* item = reinterpret_cast<const Item*>(data);
+    return item && item->mark == Item::kMark ? item : nullptr;
+}
+
+HFONT MenuFont() {
+    return GetFont({});
+}
+
+SIZE TextSize(const std::wstring& text) {
+    WindowDc screen(nullptr);
+    SelectedObject font(screen.Get(), MenuFont());
+    SIZE size{};
+    ::GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+int ColumnWidth(const Item& item) {
+    return item.glyphs->Size() + 2 * Scale(kColumnPadding);
+}
+
+void DrawText(HDC dc, const Item& item, RECT box, COLORREF color, UINT alignment) {
+    const int saved = ::SaveDC(dc);
+    ::SelectObject(dc, MenuFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, color);
+    ::DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &box,
+                alignment | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    ::RestoreDC(dc, saved);
+}
+
+void DrawBarItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle& style) {
+    const bool hot = (draw.itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
+    FillSolid(draw.hDC, draw.rcItem, hot ? style.hot.face : style.bar.face);
+    DrawText(draw.hDC, item, draw.rcItem, hot ? style.hot.text : style.bar.text, DT_CENTER);
+}
+
+void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle& style) {
+    const RECT& box = draw.rcItem;
+    const int column = ColumnWidth(item);
+    FillSolid(draw.hDC, box, style.menuFace);
+    FillSolid(draw.hDC, {box.left, box.top, box.left + column, box.bottom},
+              style.surface.background);
+    if (item.separator) {
+        const int middle = (box.top + box.bottom) / 2;
+        FillSolid(draw.hDC, {box.left + column + Scale(4), middle, box.right - Scale(4), middle + 1},
+                  style.separator);
+        return;
+    }
+    const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    const bool hot = (draw.itemState & ODS_SELECTED) && !disabled;
+    if (hot)
+        FillSolid(draw.hDC, box, style.hot.face);
+    const int glyphSize = item.glyphs->Size();
+    item.glyphs->Draw(draw.hDC, item.glyph, box.left + Scale(kColumnPadding),
+                      (box.top + box.bottom - glyphSize) / 2, disabled);
+    const COLORREF color =
+        disabled ? style.disabledText : hot ? style.hot.text : style.surface.text;
+    DrawText(draw.hDC, item, {box.left + column + Scale(kTextGap), box.top, box.right, box.bottom},
+             color, DT_LEFT);
+}
+
+} // namespace
+
+SkinnedMenu::SkinnedMenu(const GlyphSet& glyphs) : glyphs_(glyphs), bar_(::CreateMenu()) {
+    if (!bar_)
+        ThrowLastError(L"Cannot create the main menu.");
+}
+
+SkinnedMenu::~SkinnedMenu() {
+    if (!shown_)
+        ::DestroyMenu(bar_); // no window took it
+}
+
+void SkinnedMenu::ShowIn(HWND window) {
+    MENUINFO info{sizeof(info)};
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = SkinBrush(ActiveSkin().icoLine.bar.face);
+    ::SetMenuInfo(bar_, &info);
+    if (!::SetMenu(window, bar_))
+        ThrowLastError(L"Cannot show the main menu.");
+    shown_ = true;
+}
+
+SkinnedMenu::Item& SkinnedMenu::Keep(std::wstring text, int glyph, bool topLevel) {
+    auto item = std::make_unique<Item>();
+    item->text = std::move(text);
+    item->glyph = glyph;
+    item->topLevel = topLevel;
+    item->glyphs = &glyphs_;
+    items_.push_back(std::move(item));
+    return *items_.back();
+}
+
+HMENU SkinnedMenu::AddPopup(const std::wstring& caption) {
+    const HMENU popup = ::CreatePopupMenu();
+    if (!popup)
+        ThrowLastError(L"Cannot create the main menu.");
+    MENUINFO info{sizeof(info)};
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = SkinBrush(ActiveSkin().icoLine.menuFace);
+    ::SetMenuInfo(popup, &info);
+
+    Item& item = Keep(caption, -1, true);
+    MENUITEMINFOW entry{sizeof(entry)};
+    entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU | MIIM_DATA;
+    entry.fType = MFT_OWNERDRAW;
+    entry.hSubMenu = popup;
+    entry.dwItemData = reinterpret_cast<ULONG_PTR>(&item);
+    entry.dwTypeData = item.text.data();
+    ::InsertMenuItemW(bar_, static_cast<UINT>(::GetMenuItemCount(bar_)), TRUE, &entry);
+    return popup;
+}
+
+void SkinnedMenu::AddItem(HMENU popup, int id, const std::wstring& caption, int glyph) {
+    Item& item = Keep(caption, glyph, false);
+    MENUITEMINFOW entry{sizeof(entry)};
+    entry.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_DATA;
+    entry.fType = MFT_OWNERDRAW;
+    entry.wID = static_cast<UINT>(id);
+    entry.dwItemData = reinterpret_cast<ULONG_PTR>(&item);
+    entry.dwTypeData = item.text.data();
+    ::InsertMenuItemW(popup, static_cast<UINT>(::GetMenuItemCount(popup)), TRUE, &entry);
+}
+
+void SkinnedMenu::AddSeparator(HMENU popup) {
+    Item& item = Keep({}, -1, false);
+    item.separator = true;
+    MENUITEMINFOW entry{sizeof(entry)};
+    entry.fMask = MIIM_FTYPE | MIIM_DATA;
+    entry.fType = MFT_OWNERDRAW | MFT_SEPARATOR;
+    entry.dwItemData = reinterpret_cast<ULONG_PTR>(&item);
+    ::InsertMenuItemW(popup, static_cast<UINT>(::GetMenuItemCount(popup)), TRUE, &entry);
+}
+
+BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
+    const Item* item = ItemOf(measure.itemData);
+    if (!item)
+        return FALSE;
+    if (item->separator) {
+        measure.itemWidth = 0;
+        measure.itemHeight = static_cast<UINT>(Scale(kSeparatorHeight));
+        return TRUE;
+    }
+    const SIZE text = TextSize(item->text);
+    if (item->topLevel) {
+        measure.itemWidth = static_cast<UINT>(text.cx + 2 * Scale(kBarItemPadding));
+        measure.itemHeight = static_cast<UINT>(text.cy + Scale(6));
+        return TRUE;
+    }
+    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + Scale(kTextGap) + text.cx +
+                                          Scale(kRightPadding));
+    measure.itemHeight = static_cast<UINT>(
+        std::max<int>(item->glyphs->Size() + Scale(kColumnPadding), text.cy + Scale(10)));
+    return TRUE;
+}
+
+BOOL DrawMenuItem(const DRAWITEMSTRUCT& draw) {
+    const Item* item = ItemOf(draw.itemData);
+    if (!item)
+        return FALSE;
+    const MenuStyle& style = ActiveSkin().icoLine;
+    if (item->topLevel)
+        DrawBarItem(draw, *item, style);
+    else
+        DrawPopupItem(draw, *item, style);
+    // Nothing of the system's may follow: no check mark, no submenu arrow in its colours.
+    ::ExcludeClipRect(draw.hDC, draw.rcItem.left, draw.rcItem.top, draw.rcItem.right,
+                      draw.rcItem.bottom);
+    return TRUE;
+}
+
+void PaintMenuBarRest(HWND window) {
+    const HMENU menu = ::GetMenu(window);
+    MENUBARINFO bar{sizeof(bar)};
+    if (!menu || !::GetMenuBarInfo(window, OBJID_MENU, 0, &bar))
+        return;
+    RECT frame;
+    ::GetWindowRect(window, &frame);
+    POINT client{0, 0};
+    ::ClientToScreen(window, &client);
+    ::OffsetRect(&bar.rcBar, -frame.left, -frame.top);
+    const HDC dc = ::GetWindowDC(window);
+    if (!dc)
+        return;
+    for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
+        RECT item{};
+        if (::GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) {
+            ::OffsetRect(&item, -frame.left, -frame.top);
+            ::ExcludeClipRect(dc, item.left, item.top, item.right, item.bottom);
+        }
+    }
+    // The bar with the system's lines above and under it, down to the client area.
+    const RECT band{bar.rcBar.left, bar.rcBar.top - 1, bar.rcBar.right, client.y - frame.top};
+    FillSolid(dc, band, ActiveSkin().icoLine.bar.face);
+    ::ReleaseDC(window, dc);
+}
+
+} // namespace vexlor::ui

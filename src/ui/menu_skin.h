@@ -1,0 +1,51 @@
+#pragma once
+// A main menu drawn from the skin ("ICOLINE"): the bar, and drop-down items with their glyphs
+// in a column of their own. The items stay real menu items with their captions, so screen
+// readers and tests read them as usual; only their drawing is the program's.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vexlor::ui {
+
+class GlyphSet;
+
+class SkinnedMenu {
+public:
+    // `glyphs` must outlive the menu.
+    explicit SkinnedMenu(const GlyphSet& glyphs);
+    SkinnedMenu(const SkinnedMenu&) = delete;
+    SkinnedMenu& operator=(const SkinnedMenu&) = delete;
+    ~SkinnedMenu();
+
+    HMENU Bar() const { return bar_; }
+    // Makes the bar `window`'s menu. The window destroys it with itself; this object keeps
+    // the items' data and must live as long as the window.
+    void ShowIn(HWND window);
+    HMENU AddPopup(const std::wstring& caption);
+    void AddItem(HMENU popup, int id, const std::wstring& caption, int glyph = -1);
+    void AddSeparator(HMENU popup);
+
+    struct Item;
+
+private:
+    Item& Keep(std::wstring text, int glyph, bool topLevel);
+
+    const GlyphSet& glyphs_;
+    HMENU bar_;
+    bool shown_ = false;
+    std::vector<std::unique_ptr<Item>> items_;
+};
+
+// WM_MEASUREITEM and WM_DRAWITEM for a menu item; FALSE when it is not one of a SkinnedMenu.
+BOOL MeasureMenuItem(MEASUREITEMSTRUCT& item);
+BOOL DrawMenuItem(const DRAWITEMSTRUCT& item);
+
+// After the system has painted `window`'s menu bar in its own colours: the part of the bar
+// beside the items, and the line under it, in the skin's.
+void PaintMenuBarRest(HWND window);
+
+} // namespace vexlor::ui

@@ -1,0 +1,155 @@
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+#include "ui/skinned_control.h"
+#include "ui/skinned_controls.h"
+
+namespace vexlor::ui {
+namespace {
+
+constexpr int kBoxSize = 16; // 96-dpi pixels
+constexpr int kGap = 6;
+
+// Messages on which the system's check box paints itself at once instead of asking for
+// WM_PAINT: the skin's drawing has to follow them.
+bool StockPaintsOn(UINT message) {
+    switch (message) {
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CAPTURECHANGED:
+    case WM_UPDATEUISTATE:
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case BM_CLICK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class SkinnedCheckBox : public SkinnedControl {
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return TRUE;
+        case WM_PAINT: {
+            BufferedPaint paint(Window());
+            Paint(paint.Dc(), paint.Area());
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            RECT area;
+            ::GetClientRect(Window(), &area);
+            Paint(reinterpret_cast<HDC>(wParam), area);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            if (!hot_) {
+                hot_ = true;
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Window(), 0};
+                ::TrackMouseEvent(&track);
+                Repaint();
+            }
+            break;
+        case WM_MOUSELEAVE:
+            hot_ = false;
+            Repaint();
+            break;
+        default:
+            break;
+        }
+        if (!StockPaintsOn(message))
+            return Default(message, wParam, lParam);
+        // The system's own drawing is skipped while the control seems hidden; then the skin's.
+        const LONG_PTR style = ::GetWindowLongPtrW(Window(), GWL_STYLE);
+        ::SetWindowLongPtrW(Window(), GWL_STYLE, style & ~WS_VISIBLE);
+        const LRESULT result = Default(message, wParam, lParam);
+        if (::IsWindow(Window())) {
+            ::SetWindowLongPtrW(Window(), GWL_STYLE,
+                                ::GetWindowLongPtrW(Window(), GWL_STYLE) | (style & WS_VISIBLE));
+            ::InvalidateRect(Window(), nullptr, FALSE);
+        }
+        return result;
+    }
+
+private:
+    ControlState State(LRESULT buttonState) const {
+        if (!::IsWindowEnabled(Window()))
+            return ControlState::Disabled;
+        if (buttonState & BST_PUSHED)
+            return ControlState::Pressed;
+        return hot_ ? ControlState::Hot : ControlState::Normal;
+    }
+
+    bool FocusShown(LRESULT buttonState) const {
+        const auto uiState = ::SendMessageW(Window(), WM_QUERYUISTATE, 0, 0);
+        return (buttonState & BST_FOCUS) && !(uiState & UISF_HIDEFOCUS);
+    }
+
+    void Paint(HDC dc, const RECT& area) const {
+        const CheckBoxStyle& style = ActiveSkin().checkBox;
+        const LRESULT buttonState = ::SendMessageW(Window(), BM_GETSTATE, 0, 0);
+        const bool checked = (buttonState & BST_CHECKED) != 0;
+        const StateLook& look = style.states.In(State(buttonState));
+        PaintParentBackground(Window(), dc);
+
+        const int size = Scale(kBoxSize);
+        const int top = (area.bottom - size) / 2;
+        const RECT box{0, top, size, top + size};
+        FillRounded(dc, box, style.states.radius, checked ? style.checkedFace : look.face,
+                    checked ? style.checkedBorder : look.border, style.states.borderWidth);
+        if (checked)
+            PaintTick(dc, box, style.tick);
+        if (FocusShown(buttonState))
+            PaintFocus(dc, box, style.states);
+
+        const int saved = ::SaveDC(dc);
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, look.text);
+        RECT text{size + Scale(kGap), 0, area.right, area.bottom};
+        const std::wstring caption = TextOf(Window());
+        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        ::RestoreDC(dc, saved);
+    }
+
+    static void PaintTick(HDC dc, const RECT& box, COLORREF color) {
+        const int size = box.right - box.left;
+        const POINT tick[] = {{box.left + size * 4 / 16, box.top + size * 8 / 16},
+                              {box.left + size * 7 / 16, box.top + size * 11 / 16},
+                              {box.left + size * 12 / 16, box.top + size * 5 / 16}};
+        const UniquePen pen(::CreatePen(PS_SOLID, std::max(Scale(2), 2), color));
+        SelectedObject selected(dc, pen.Get());
+        ::Polyline(dc, tick, 3);
+    }
+
+    static void PaintFocus(HDC dc, RECT box, const StatefulLook& states) {
+        ::InflateRect(&box, Scale(2), Scale(2));
+        const UniquePen pen(::CreatePen(PS_SOLID, 1, states.focusBorder));
+        SelectedObject selectedPen(dc, pen.Get());
+        SelectedObject noFill(dc, ::GetStockObject(NULL_BRUSH));
+        const int corner = 2 * (Scale(states.radius) + Scale(2));
+        ::RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
+    }
+
+    bool hot_ = false;
+};
+
+} // namespace
+
+void SkinCheckBox(HWND checkBox) {
+    SkinnedControl::Attach(checkBox, std::make_unique<SkinnedCheckBox>());
+}
+
+} // namespace vexlor::ui

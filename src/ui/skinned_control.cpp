@@ -1,0 +1,99 @@
+#include "ui/skinned_control.h"
+
+#include <commctrl.h>
+
+#include "base/error.h"
+#include "ui/dispatch.h"
+#include "ui/menu_skin.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+
+namespace vexlor::ui {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5653; // "VS"
+constexpr wchar_t kPainterProperty[] = L"Vexlor.Painter";
+
+bool IsColorMessage(UINT message) {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+} // namespace
+
+void SkinnedControl::Attach(HWND control, std::unique_ptr<SkinnedControl> painter) {
+    painter->window_ = control;
+    if (!::SetWindowSubclass(control, &SkinnedControl::Procedure, kSubclassId,
+                             reinterpret_cast<DWORD_PTR>(painter.get())))
+        throw Error(L"Cannot draw a control in the program's skin.");
+    SkinnedControl* owned = painter.release(); // deleted at WM_NCDESTROY
+    ::SetPropW(control, kPainterProperty, owned);
+    owned->Repaint();
+}
+
+SkinnedControl* SkinnedControl::Of(HWND control) {
+    return control ? static_cast<SkinnedControl*>(::GetPropW(control, kPainterProperty)) : nullptr;
+}
+
+HBRUSH SkinnedControl::Colors(HDC dc) {
+    const Surface& surface = ActiveSkin().SurfaceOf(EffectiveStyleClass(window_));
+    ::SetTextColor(dc, surface.text);
+    ::SetBkColor(dc, surface.background);
+    return SkinBrush(surface.background);
+}
+
+LRESULT SkinnedControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    return Default(message, wParam, lParam);
+}
+
+LRESULT SkinnedControl::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefSubclassProc(window_, message, wParam, lParam);
+}
+
+void SkinnedControl::Repaint() const {
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
+LRESULT CALLBACK SkinnedControl::Procedure(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam, UINT_PTR id, DWORD_PTR self) noexcept {
+    auto* painter = reinterpret_cast<SkinnedControl*>(self);
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &SkinnedControl::Procedure, id);
+        ::RemovePropW(window, kPainterProperty);
+        delete painter;
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (!Guard([&] { result = painter->Handle(message, wParam, lParam); }))
+        result = ::DefSubclassProc(window, message, wParam, lParam);
+    return result;
+}
+
+bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (IsColorMessage(message)) {
+        SkinnedControl* painter = SkinnedControl::Of(reinterpret_cast<HWND>(lParam));
+        const HBRUSH brush = painter ? painter->Colors(reinterpret_cast<HDC>(wParam)) : nullptr;
+        result = reinterpret_cast<LRESULT>(brush);
+        return brush != nullptr;
+    }
+    if (message == WM_DRAWITEM) {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_MENU)
+            return (result = DrawMenuItem(item)) != FALSE;
+        SkinnedControl* painter = SkinnedControl::Of(item.hwndItem);
+        if (!painter)
+            return false;
+        painter->DrawItem(item);
+        result = TRUE;
+        return true;
+    }
+    if (message == WM_MEASUREITEM) {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_MENU)
+            return (result = MeasureMenuItem(item)) != FALSE;
+        // A list asks before its painter is attached; the painter sets the height itself.
+        return false;
+    }
+    return false;
+}
+
+} // namespace vexlor::ui

@@ -1,0 +1,96 @@
+#include "ui/paint.h"
+#include "ui/skin.h"
+#include "ui/skinned_control.h"
+#include "ui/skinned_controls.h"
+
+namespace vexlor::ui {
+namespace {
+
+UINT DrawTextFlags(LONG_PTR style) {
+    UINT flags = DT_EXPANDTABS;
+    if (style & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    switch (style & SS_TYPEMASK) {
+    case SS_CENTER:
+        flags |= DT_CENTER | DT_WORDBREAK;
+        break;
+    case SS_RIGHT:
+        flags |= DT_RIGHT | DT_WORDBREAK;
+        break;
+    case SS_LEFTNOWORDWRAP:
+        flags |= DT_SINGLELINE;
+        break;
+    default:
+        flags |= DT_WORDBREAK;
+        break;
+    }
+    if (style & SS_CENTERIMAGE)
+        flags = (flags & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
+    return flags;
+}
+
+class SkinnedLabel : public SkinnedControl {
+public:
+    explicit SkinnedLabel(std::optional<COLORREF> fixedColor) : fixedColor_(fixedColor) {}
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND:
+            return TRUE;
+        case WM_PAINT: {
+            BufferedPaint paint(Window());
+            Paint(paint.Dc(), paint.Area());
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            RECT area;
+            ::GetClientRect(Window(), &area);
+            Paint(reinterpret_cast<HDC>(wParam), area);
+            return 0;
+        }
+        case WM_SETTEXT:
+        case WM_ENABLE:
+        case WM_SETFONT: {
+            const LRESULT result = Default(message, wParam, lParam);
+            Repaint();
+            return result;
+        }
+        default:
+            return Default(message, wParam, lParam);
+        }
+    }
+
+private:
+    void Paint(HDC dc, RECT area) const {
+        PaintParentBackground(Window(), dc);
+        const HWND parent = ::GetParent(Window());
+        const COLORREF color =
+            fixedColor_.value_or(ActiveSkin().SurfaceOf(EffectiveStyleClass(parent)).text);
+        const int saved = ::SaveDC(dc);
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, color);
+        const std::wstring text = TextOfWindow();
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                    DrawTextFlags(::GetWindowLongPtrW(Window(), GWL_STYLE)));
+        ::RestoreDC(dc, saved);
+    }
+
+    std::wstring TextOfWindow() const {
+        const int length = ::GetWindowTextLengthW(Window());
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(::GetWindowTextW(Window(), text.data(), length + 1)));
+        return text;
+    }
+
+    std::optional<COLORREF> fixedColor_;
+};
+
+} // namespace
+
+void SkinLabel(HWND label, std::optional<COLORREF> fixedColor) {
+    SkinnedControl::Attach(label, std::make_unique<SkinnedLabel>(fixedColor));
+}
+
+} // namespace vexlor::ui

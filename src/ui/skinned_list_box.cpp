@@ -1,0 +1,127 @@
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/paint.h"
+#include "ui/skin.h"
+#include "ui/skinned_control.h"
+#include "ui/skinned_controls.h"
+
+namespace vexlor::ui {
+namespace {
+
+constexpr int kItemPadding = 6; // added to the font's height, 96-dpi pixels
+
+class SkinnedListBox : public SkinnedControl {
+public:
+    void DrawItem(const DRAWITEMSTRUCT& item) override {
+        if (item.itemID == static_cast<UINT>(-1))
+            return; // an empty list: nothing but the background
+        const EditStyle& style = ActiveSkin().edit;
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        const bool focused = ::GetFocus() == Window();
+        const StateLook& selection = focused ? style.selected : style.inactive;
+        FillSolid(item.hDC, item.rcItem, selected ? selection.face : style.surface.background);
+
+        const std::wstring text = EntryText(item.itemID);
+        const int saved = ::SaveDC(item.hDC);
+        ::SetBkMode(item.hDC, TRANSPARENT);
+        ::SetTextColor(item.hDC, selected ? selection.text : style.surface.text);
+        RECT box = item.rcItem;
+        box.left += Scale(ListTextMargin);
+        ::DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &box,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        if ((item.itemState & ODS_FOCUS) && !selected) {
+            const UniquePen pen(::CreatePen(PS_SOLID, 1, style.focusedBorder));
+            SelectedObject selectedPen(item.hDC, pen.Get());
+            SelectedObject noFill(item.hDC, ::GetStockObject(NULL_BRUSH));
+            const RECT& r = item.rcItem;
+            ::Rectangle(item.hDC, r.left, r.top, r.right, r.bottom);
+        }
+        ::RestoreDC(item.hDC, saved);
+    }
+
+    HBRUSH Colors(HDC dc) override {
+        const Surface& surface = ActiveSkin().edit.surface;
+        ::SetTextColor(dc, surface.text);
+        ::SetBkColor(dc, surface.background);
+        return SkinBrush(surface.background);
+    }
+
+    void FitItemHeight() {
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(Window(), WM_GETFONT, 0, 0));
+        WindowDc dc(Window());
+        SelectedObject selected(dc.Get(), font);
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc.Get(), &metrics);
+        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0,
+                       metrics.tmHeight + Scale(kItemPadding));
+    }
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_ERASEBKGND: {
+            RECT area;
+            ::GetClientRect(Window(), &area);
+            FillSolid(reinterpret_cast<HDC>(wParam), area, ActiveSkin().edit.surface.background);
+            return TRUE;
+        }
+        case WM_NCPAINT: {
+            const LRESULT result = Default(message, wParam, lParam);
+            PaintBorder();
+            return result;
+        }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            // The selection changes colour with the focus, and so does the border.
+            const LRESULT result = Default(message, wParam, lParam);
+            ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+            return result;
+        }
+        case WM_SETFONT: {
+            const LRESULT result = Default(message, wParam, lParam);
+            FitItemHeight();
+            return result;
+        }
+        default:
+            return Default(message, wParam, lParam);
+        }
+    }
+
+private:
+    std::wstring EntryText(UINT index) const {
+        const LRESULT length = ::SendMessageW(Window(), LB_GETTEXTLEN, index, 0);
+        if (length == LB_ERR)
+            return {};
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const LRESULT copied =
+            ::SendMessageW(Window(), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+        return text;
+    }
+
+    // Over the system's one-pixel frame, in the skin's colour.
+    void PaintBorder() const {
+        const EditStyle& style = ActiveSkin().edit;
+        RECT frame;
+        ::GetWindowRect(Window(), &frame);
+        ::OffsetRect(&frame, -frame.left, -frame.top);
+        const HDC dc = ::GetWindowDC(Window());
+        if (!dc)
+            return;
+        const COLORREF color = ::GetFocus() == Window() ? style.focusedBorder : style.border;
+        ::FrameRect(dc, &frame, SkinBrush(color));
+        ::ReleaseDC(Window(), dc);
+    }
+};
+
+} // namespace
+
+void SkinListBox(HWND list) {
+    auto painter = std::make_unique<SkinnedListBox>();
+    SkinnedListBox& attached = *painter;
+    SkinnedControl::Attach(list, std::move(painter));
+    attached.FitItemHeight();
+}
+
+} // namespace vexlor::ui
