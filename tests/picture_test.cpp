@@ -137,6 +137,9 @@ TEST(DamagedPictures, OversizedPicturesAreRefusedBeforeTheirPixelsAreRead) {
     const std::wstring png = ErrorOf([] { DecodePng(DataBytes(L"huge.png"), L"huge.png"); });
     ExpectUnreadable(png, L"huge.png");
     EXPECT_NE(png.find(L"too large"), std::wstring::npos);
+    // 4000 x 4000 is allowed, but 68 bytes cannot hold it even at deflate's best.
+    const std::wstring shortPng = ErrorOf([] { DecodePng(DataBytes(L"short.png"), L"short.png"); });
+    EXPECT_NE(shortPng.find(L"truncated"), std::wstring::npos);
 
     std::vector<std::uint8_t> wide = DataBytes(L"blocks.jpg");
     for (std::size_t i = 0; i + 9 < wide.size(); ++i) {

@@ -119,8 +119,8 @@ Picture DecodePng(std::span<const std::uint8_t> data, const std::wstring& name) 
 // ---- JPEG, through libjpeg, whose errors end in a longjmp ----
 //
 // libjpeg reports errors by calling error_exit, which must not return. It jumps back into the
-// two functions below that called setjmp, skipping only libjpeg's own C frames, and those two
-// functions hold nothing with a destructor. Everything that owns memory lives in DecodeJpeg.
+// function below that called setjmp, skipping only libjpeg's own C frames; the functions that
+// call setjmp hold nothing with a destructor. Everything that owns memory lives in DecodeJpeg.
 
 namespace {
 

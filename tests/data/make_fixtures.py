@@ -51,6 +51,8 @@ def main():
     write("palette.png", png(4, 2, 8, 3, [bytes(range(4)), bytes(range(4, 8))], extra))
     # A header that declares 10000 x 10000 pixels over next to no data.
     write("huge.png", png(10000, 10000, 8, 0, [bytes(10)]))
+    # Within the size limits, but far too short for 4000 x 4000 pixels.
+    write("short.png", png(4000, 4000, 8, 0, [bytes(10)]))
 
     subprocess.run([CONVERT, "rgba.png", "-interlace", "PNG", "PNG32:interlaced.png"], check=True)
     subprocess.run([CONVERT, "rgba.png", "-alpha", "off", "BMP3:opaque.bmp"], check=True)
