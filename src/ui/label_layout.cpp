@@ -8,6 +8,9 @@
 namespace vexlor::ui {
 namespace {
 
+// Room kept free at the panel's right edge, 96-dpi pixels.
+constexpr int kRightMargin = 8;
+
 int AtDpi(int pixels, int dpi) {
     return ::MulDiv(pixels, dpi, 96);
 }
@@ -19,10 +22,7 @@ LabelLayout LayOutLabels(const std::vector<LabelPlan>& plan, int panelWidth, int
     LabelLayout layout;
     if (plan.empty())
         return layout;
-    int margin = plan.front().x;
-    for (const LabelPlan& label : plan)
-        margin = std::min(margin, label.x);
-    const int right = panelWidth - AtDpi(margin, dpi);
+    const int right = panelWidth - AtDpi(kRightMargin, dpi);
     // How far the lines below each line have moved down, by their planned top.
     std::map<int, int> grownAbove;
     for (const LabelPlan& label : plan) {

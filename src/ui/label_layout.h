@@ -34,8 +34,8 @@ struct LabelLayout {
 };
 
 // Lays the plan out in a panel `panelWidth` device pixels wide at `dpi`. A label wider than the
-// room left to the panel's right margin (as wide as the leftmost label's left one) wraps
-// inside it, and the lines below move down by what it grew.
+// room left to the panel's right edge (less a small margin) wraps inside it, and the lines
+// below move down by what it grew.
 LabelLayout LayOutLabels(const std::vector<LabelPlan>& plan, int panelWidth, int dpi,
                          const TextMeasure& measure);
 

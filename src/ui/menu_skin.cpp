@@ -1,5 +1,9 @@
 #include "ui/menu_skin.h"
 
+#include <commctrl.h>
+
+#include <string_view>
+
 #include "base/error.h"
 #include "base/handles.h"
 #include "ui/controls.h"
@@ -29,6 +33,68 @@ constexpr int kBarItemPadding = 10;
 constexpr int kSeparatorHeight = 9;
 
 using Item = SkinnedMenu::Item;
+
+constexpr UINT_PTR kPopupSubclassId = 0x564D; // "VM"
+
+// The frame of an open drop-down: the system draws it in its own colours, in the non-client
+// area or (Wine) as the outer ring of the client area; the skin's goes over it. The items
+// and the background inside are the skin's already.
+void PaintPopupFrame(HWND popup) {
+    RECT frame;
+    ::GetWindowRect(popup, &frame);
+    POINT client{0, 0};
+    ::ClientToScreen(popup, &client);
+    RECT inside;
+    ::GetClientRect(popup, &inside);
+    ::OffsetRect(&inside, client.x - frame.left, client.y - frame.top);
+    ::OffsetRect(&frame, -frame.left, -frame.top);
+    const HDC dc = ::GetWindowDC(popup);
+    if (!dc)
+        return;
+    const MenuStyle& style = ActiveSkin().icoLine;
+    RECT ring = frame;
+    ::InflateRect(&ring, -1, -1);
+    if (::EqualRect(&inside, &frame)) // no frame of its own: the ring of the client area
+        inside = ring;
+    ::ExcludeClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
+    FillSolid(dc, frame, style.menuFace);
+    ::FrameRect(dc, &frame, SkinBrush(style.menuBorder));
+    ::ReleaseDC(popup, dc);
+}
+
+LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam,
+                               UINT_PTR id, DWORD_PTR) {
+    const LRESULT result = ::DefSubclassProc(popup, message, wParam, lParam);
+    switch (message) {
+    case WM_NCPAINT:
+    case WM_PAINT:
+    case WM_PRINT:
+    case WM_SHOWWINDOW:
+        PaintPopupFrame(popup);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(popup, &PopupSubclass, id);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+// Drop-downs are windows of the system's class "#32768", made by this thread when a menu
+// opens: each gets the skin's frame as it is created.
+LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const auto* created = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        const LPCWSTR className = created->lpcs->lpszClass;
+        // The class comes as the atom 32768 or as its name.
+        if (className == MAKEINTATOM(32768) ||
+            (!IS_INTRESOURCE(className) && std::wstring_view(className) == L"#32768"))
+            ::SetWindowSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass,
+                                kPopupSubclassId, 0);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 const Item* ItemOf(ULONG_PTR data) {
     const auto* item = reinterpret_cast<const Item*>(data);
@@ -100,6 +166,8 @@ SkinnedMenu::SkinnedMenu(const GlyphSet& glyphs) : glyphs_(glyphs), bar_(::Creat
 }
 
 SkinnedMenu::~SkinnedMenu() {
+    if (popupWatch_)
+        ::UnhookWindowsHookEx(popupWatch_);
     if (!shown_)
         ::DestroyMenu(bar_); // no window took it
 }
@@ -112,6 +180,7 @@ void SkinnedMenu::ShowIn(HWND window) {
     if (!::SetMenu(window, bar_))
         ThrowLastError(L"Cannot show the main menu.");
     shown_ = true;
+    popupWatch_ = ::SetWindowsHookExW(WH_CBT, &WatchPopups, nullptr, ::GetCurrentThreadId());
 }
 
 SkinnedMenu::Item& SkinnedMenu::Keep(std::wstring text, int glyph, bool topLevel) {

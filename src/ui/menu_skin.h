@@ -37,6 +37,8 @@ private:
     const GlyphSet& glyphs_;
     HMENU bar_;
     bool shown_ = false;
+    // Gives the drop-downs of this thread the skin's frame while the menu is shown.
+    HHOOK popupWatch_ = nullptr;
     std::vector<std::unique_ptr<Item>> items_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ui/controls.h"
 #include "ui/paint.h"
+#include "ui/scroll_strip.h"
 #include "ui/skin.h"
 #include "ui/skinned_control.h"
 #include "ui/skinned_controls.h"
@@ -11,8 +12,46 @@ namespace {
 
 constexpr int kItemPadding = 6; // added to the font's height, 96-dpi pixels
 
+// Messages that cannot change what the list's scroll bars show.
+bool LeavesScrollBarsAlone(UINT message) {
+    switch (message) {
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETFONT:
+    case WM_CTLCOLORLISTBOX:
+    case LB_GETCOUNT:
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN:
+    case LB_GETITEMDATA:
+    case LB_GETCURSEL:
+    case LB_GETITEMRECT:
+    case LB_GETHORIZONTALEXTENT:
+    case LB_GETTOPINDEX:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class SkinnedListBox : public SkinnedControl {
 public:
+    ~SkinnedListBox() override {
+        for (const HWND strip : strips_)
+            if (strip && ::IsWindow(strip))
+                ::ShowWindow(strip, SW_HIDE);
+    }
+
+    void AddScrollStrips() {
+        strips_[0] = CreateScrollStrip(Window(), SB_VERT);
+        strips_[1] = CreateScrollStrip(Window(), SB_HORZ);
+        SyncStrips();
+    }
+
     void DrawItem(const DRAWITEMSTRUCT& item) override {
         if (item.itemID == static_cast<UINT>(-1))
             return; // an empty list: nothing but the background
@@ -59,6 +98,14 @@ public:
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = HandleOwn(message, wParam, lParam);
+        if (!LeavesScrollBarsAlone(message))
+            SyncStrips();
+        return result;
+    }
+
+private:
+    LRESULT HandleOwn(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_ERASEBKGND: {
             RECT area;
@@ -88,7 +135,12 @@ protected:
         }
     }
 
-private:
+    void SyncStrips() const {
+        for (const HWND strip : strips_)
+            if (strip)
+                SyncScrollStrip(strip);
+    }
+
     std::wstring EntryText(UINT index) const {
         const LRESULT length = ::SendMessageW(Window(), LB_GETTEXTLEN, index, 0);
         if (length == LB_ERR)
@@ -111,8 +163,27 @@ private:
             return;
         const COLORREF color = ::GetFocus() == Window() ? style.focusedBorder : style.border;
         ::FrameRect(dc, &frame, SkinBrush(color));
+        PaintSizeBoxCorner(dc);
         ::ReleaseDC(Window(), dc);
     }
+
+    // Where both bars show, the square between them.
+    void PaintSizeBoxCorner(HDC dc) const {
+        SCROLLBARINFO vertical{sizeof(vertical)};
+        SCROLLBARINFO horizontal{sizeof(horizontal)};
+        if (!::GetScrollBarInfo(Window(), OBJID_VSCROLL, &vertical) ||
+            !::GetScrollBarInfo(Window(), OBJID_HSCROLL, &horizontal) ||
+            (vertical.rgstate[0] | horizontal.rgstate[0]) & STATE_SYSTEM_INVISIBLE)
+            return;
+        RECT frame;
+        ::GetWindowRect(Window(), &frame);
+        RECT corner{vertical.rcScrollBar.left, horizontal.rcScrollBar.top,
+                    vertical.rcScrollBar.right, horizontal.rcScrollBar.bottom};
+        ::OffsetRect(&corner, -frame.left, -frame.top);
+        FillSolid(dc, corner, ActiveSkin().edit.scrollTrack);
+    }
+
+    HWND strips_[2] = {nullptr, nullptr};
 };
 
 } // namespace
@@ -122,6 +193,7 @@ void SkinListBox(HWND list) {
     SkinnedListBox& attached = *painter;
     SkinnedControl::Attach(list, std::move(painter));
     attached.FitItemHeight();
+    attached.AddScrollStrips();
 }
 
 } // namespace vexlor::ui
