@@ -75,10 +75,14 @@ protected:
 
     // Files are renamed before they are deleted: the records speak of them by the names the
     // test gave them.
-    ScopedSeam<platform::MoveFileSignature> renames_{
-        platform::MoveFileApi, [this](const std::wstring& from, const std::wstring& to) {
-            originalNames_[to] = originalNames_.count(from) ? originalNames_[from] : from;
-            return ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+    void NoteRename(const std::wstring& from, const std::wstring& to) {
+        originalNames_[to] = originalNames_.count(from) ? originalNames_[from] : from;
+    }
+    ScopedSeam<platform::RenameOpenFileSignature> renames_{
+        platform::RenameOpenFileApi,
+        [this](HANDLE file, const std::wstring& from, const std::wstring& to) {
+            NoteRename(from, to);
+            return platform::RenameOpenFileDirect(file, from, to);
         }};
     std::wstring OriginalName(const std::wstring& path) {
         return originalNames_.count(path) ? originalNames_[path] : path;

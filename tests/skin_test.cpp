@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "base/resource_ids.h"
 #include "platform/resources.h"
 #include "ui/controls.h"
+#include "ui/picture_files.h"
 #include "ui/skin.h"
 #include "wizard/main_form.h"
 
@@ -70,6 +74,35 @@ TEST(Skin, MissingRepeatedOrWrongSectionsAndValuesAreErrorsNamingThem) {
     EXPECT_NE(ParseError(Without(text, "Name =")).find(L"name"), std::wstring::npos);
 }
 
+TEST(CarriedPictures, EveryGlyphAndPictureDecodesAtItsSizeTwiceAsLargeToo) {
+    const auto expectSize = [](int id, int width, int height) {
+        SCOPED_TRACE("resource " + std::to_string(id));
+        const Picture small = LoadPictureResource(id);
+        EXPECT_EQ(small.width, width);
+        EXPECT_EQ(small.height, height);
+        return small;
+    };
+    for (int i = 0; i < 16; ++i) {
+        expectSize(ResourceGlyphs + i, 24, 24);
+        expectSize(ResourceGlyphs2x + i, 48, 48);
+    }
+    const struct {
+        int id, width, height;
+        bool transparent;
+    } pictures[] = {{ResourceWelcome, 128, 128, true},
+                    {ResourceProgress, 128, 128, true},
+                    {ResourceFinish, 205, 264, true},
+                    {ResourceAbout, 565, 380, false},
+                    {ResourceTips, 157, 199, true}};
+    for (const auto& picture : pictures) {
+        const Picture decoded = expectSize(picture.id, picture.width, picture.height);
+        expectSize(picture.id + DoubleSize, 2 * picture.width, 2 * picture.height);
+        const bool anyClear = std::any_of(decoded.pixels.begin(), decoded.pixels.end(),
+                                          [](std::uint32_t p) { return p >> 24 == 0; });
+        EXPECT_EQ(anyClear, picture.transparent) << "resource " << picture.id;
+    }
+}
+
 // What the screen shows at (x, y) of the window's client area, once it has painted.
 COLORREF PixelOf(HWND window, int x, int y) {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -103,8 +136,7 @@ TEST_F(SkinPaint, PanelsButtonsListAndMenuBarAreDrawnInTheSkin) {
               skin_.gauge.surface.background);
     const RECT next = ClientOf(form_.BtnNext);
     EXPECT_EQ(PixelOf(form_.BtnNext, Scale(8), next.bottom / 2), skin_.button.states.normal.face);
-    EXPECT_EQ(PixelOf(form_.BtnBack, Scale(8), next.bottom / 2),
-              skin_.button.states.disabled.face);
+    EXPECT_EQ(PixelOf(form_.BtnBack, Scale(8), next.bottom / 2), skin_.button.states.disabled.face);
 
     form_.BtnNextClick(); // the file page, with its empty list
     const RECT list = ClientOf(form_.ListBoxFiles);
@@ -120,6 +152,34 @@ TEST_F(SkinPaint, PanelsButtonsListAndMenuBarAreDrawnInTheSkin) {
                                        (bar.rcBar.top + bar.rcBar.bottom) / 2 - frame.top);
     ::ReleaseDC(form_.Handle(), dc);
     EXPECT_EQ(beside, skin_.icoLine.bar.face) << "the menu bar beside its items";
+}
+
+TEST_F(SkinPaint, ListScrollBarsAreTheSkinsStripsThatFollowAndScrollTheList) {
+    form_.BtnNextClick();
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 60; ++i)
+        many.push_back(L"C:\\files\\file-" + std::to_wstring(i) + L".bin");
+    form_.AddFiles(many);
+    const HWND list = form_.ListBoxFiles;
+    const HWND strip =
+        ::FindWindowExW(form_.TabSelectFiles, nullptr, L"VexlorScrollStrip", nullptr);
+    ASSERT_TRUE(strip) << "the vertical strip is made first";
+    ASSERT_TRUE(::IsWindowVisible(strip));
+    SCROLLBARINFO bar{sizeof(bar)};
+    ::GetScrollBarInfo(list, OBJID_VSCROLL, &bar);
+    RECT over;
+    ::GetWindowRect(strip, &over);
+    EXPECT_TRUE(::EqualRect(&over, &bar.rcScrollBar)) << "the strip covers the system's bar";
+    const RECT area = ClientOf(strip);
+    EXPECT_EQ(PixelOf(strip, 1, area.bottom - 2), skin_.edit.scrollTrack);
+
+    const LRESULT top = ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    ::SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, area.bottom - 2));
+    ::SendMessageW(strip, WM_LBUTTONUP, 0, MAKELPARAM(2, area.bottom - 2));
+    EXPECT_GT(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), top) << "a click below the thumb";
+
+    form_.BtnCleanFilesClick();
+    EXPECT_FALSE(::IsWindowVisible(strip)) << "no bar, no strip";
 }
 
 TEST_F(SkinPaint, ProgressBarFillsItsShareAndAnEmptyRangeNothing) {

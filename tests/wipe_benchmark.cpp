@@ -3,7 +3,8 @@
 //   vexlor_wipe_benchmark window PATH      the main window shown, the files in its list, from
 //                                          the click on "Далее" to the finish page drawn
 // PATH is a file or a folder whose files are all taken. Prints the seconds and, for the
-// window, the longest time the window took to answer a message during the run, in ms.
+// window, the longest time the window took to answer a message during the run, in ms, and how
+// many answers took longer than 50 ms.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -53,18 +54,33 @@ public:
                   const double waited =
                       std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
                   longest_ = std::max(longest_.load(), waited);
+                  if (waited > 50)
+                      ++slow_;
                   ::Sleep(5);
               }
+              finished_ = true;
           }) {}
+    // The window keeps answering until the watch has stopped asking, so that no question is
+    // left waiting for it.
     ~ResponseWatch() {
         stop_ = true;
+        while (!finished_) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&message);
+            ::Sleep(1);
+        }
         thread_.join();
     }
     double Longest() const { return longest_; }
+    // How many answers took longer than 50 ms.
+    int Slow() const { return slow_; }
 
 private:
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<double> longest_{0};
+    std::atomic<int> slow_{0};
     std::thread thread_;
 };
 
@@ -92,15 +108,18 @@ int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& f
     ::UpdateWindow(form.Handle());
     Pump();
     double longest = 0;
-    const auto start = Clock::now();
+    double seconds = 0;
+    int slow = 0;
     {
         const ResponseWatch watch(form.Handle());
+        const auto start = Clock::now();
         form.BtnNextClick(); // "Далее": the run, then the finish page
         ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
         longest = watch.Longest();
+        slow = watch.Slow();
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("%.3f %.1f\n", seconds, longest);
+    std::printf("%.3f %.1f %d\n", seconds, longest, slow);
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace vexlor::platform {
@@ -49,11 +51,29 @@ Seam<MoveFileSignature> MoveFileApi{[](const std::wstring& from, const std::wstr
            FALSE;
 }};
 
+Seam<RenameOpenFileSignature> RenameOpenFileApi{&RenameOpenFileDirect};
+
 Seam<GetFileAttributesSignature> GetFileAttributesApi{[](const std::wstring& path) {
     return ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
 }};
 
 Seam<SleepSignature> SleepApi{[](DWORD milliseconds) { ::Sleep(milliseconds); }};
+
+bool RenameOpenFileDirect(HANDLE file, const std::wstring&, const std::wstring& to) {
+    // The system takes the new name as a native path: "\\??\\" where Win32 has "\\?\\".
+    std::wstring native = ExtendedLengthPath(to);
+    if (StartsWith(native, L"\\\\?\\"))
+        native[1] = L'?';
+    const std::size_t bytes = native.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(native.begin(), native.end(), info->FileName);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+}
 
 PathKind ProbePath(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesApi(path);

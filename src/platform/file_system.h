@@ -34,6 +34,13 @@ extern Seam<DeleteFileSignature> DeleteFileApi;
 using MoveFileSignature = bool(const std::wstring& from, const std::wstring& to);
 extern Seam<MoveFileSignature> MoveFileApi;
 
+// Renames the file open on `file` (opened with DELETE access) to `to`, without replacing an
+// existing file; `from` is its path now. The reason of a failure is in GetLastError.
+using RenameOpenFileSignature = bool(HANDLE file, const std::wstring& from, const std::wstring& to);
+extern Seam<RenameOpenFileSignature> RenameOpenFileApi;
+// The real rename, for fakes that watch it and pass it on.
+bool RenameOpenFileDirect(HANDLE file, const std::wstring& from, const std::wstring& to);
+
 // GetFileAttributesW: INVALID_FILE_ATTRIBUTES on failure, with the reason in GetLastError.
 using GetFileAttributesSignature = DWORD(const std::wstring& path);
 extern Seam<GetFileAttributesSignature> GetFileAttributesApi;

@@ -34,8 +34,13 @@ alignas(4096) std::byte zeros[WriteChunkBytes];
 
 UniqueFile OpenExclusive(const std::wstring& path) {
     // Share mode 0: no one else may read, write or delete the file while it is overwritten.
-    UniqueFile file(
-        platform::CreateFileApi(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+    // DELETE lets the file be renamed through this handle; where it is refused the file is
+    // still overwritten, and keeps its name.
+    UniqueFile file(platform::CreateFileApi(path, GENERIC_WRITE | DELETE, 0, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL));
+    if (!file && ::GetLastError() == ERROR_ACCESS_DENIED)
+        file.Reset(
+            platform::CreateFileApi(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file) {
         const DWORD code = ::GetLastError();
         throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
@@ -69,6 +74,11 @@ double FlushTimed(HANDLE file) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The window gets its messages at most this often during an overwrite: often enough that it
+// answers at once, seldom enough that asking for them (a round trip to the system each time)
+// costs nothing next to the disk.
+constexpr auto kMessageInterval = std::chrono::milliseconds(10);
+
 void OverwriteWithZeros(HANDLE file, std::uint64_t size, FileProgress& progress) {
     const int shift = BarShift(size);
     progress.ResetFileBar(BarValue(size, shift));
@@ -76,6 +86,7 @@ void OverwriteWithZeros(HANDLE file, std::uint64_t size, FileProgress& progress)
     FlushPacer pacer;
     std::uint64_t written = 0;
     std::uint64_t unflushed = 0;
+    auto messagesProcessed = std::chrono::steady_clock::now();
     while (written < length) {
         const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
             {WriteChunkBytes, length - written, pacer.BytesPerFlush() - unflushed}));
@@ -83,11 +94,17 @@ void OverwriteWithZeros(HANDLE file, std::uint64_t size, FileProgress& progress)
         written += chunk;
         unflushed += chunk;
         progress.SetFileBarPosition(BarValue(std::min(written, size), shift));
-        if (written < length && unflushed == pacer.BytesPerFlush()) {
+        if (written == length)
+            break; // the last chunk: the file is done within a flush, and the caller pumps
+        if (unflushed == pacer.BytesPerFlush()) {
             pacer.Record(unflushed, FlushTimed(file));
             unflushed = 0;
         }
-        progress.ProcessMessages();
+        const auto now = std::chrono::steady_clock::now();
+        if (now - messagesProcessed >= kMessageInterval) {
+            progress.ProcessMessages();
+            messagesProcessed = now;
+        }
     }
     FlushTimed(file);
 }
@@ -127,17 +144,17 @@ std::wstring RandomName(std::size_t length) {
     return name;
 }
 
-// Renames the file within its folder so that its name does not outlive it in the folder's
-// records. Returns the new path, or `path` when the file keeps its name (held open by another
-// program, say): the delete then goes on under the old name.
-std::wstring RenameToRandomName(const std::wstring& path) {
+// Renames the file, still open, within its folder so that its name does not outlive it in the
+// folder's records. Returns the new path, or `path` when the file keeps its name (the rename
+// refused): the delete then goes on under the old name.
+std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos || slash + 1 == path.size())
         return path;
     const std::wstring folder = path.substr(0, slash + 1);
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
         const std::wstring renamed = folder + RandomName(path.size() - slash - 1);
-        if (platform::MoveFileApi(path, renamed))
+        if (platform::RenameOpenFileApi(file, path, renamed))
             return renamed;
         const DWORD error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
@@ -150,12 +167,14 @@ std::wstring RenameToRandomName(const std::wstring& path) {
 
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
     std::uint64_t size = 0;
+    std::wstring renamed;
     {
         const UniqueFile file = OpenExclusive(path);
         size = FileSize(file.Get(), path);
         OverwriteWithZeros(file.Get(), size, progress);
-    } // closed before the rename and the delete, also when the overwrite failed
-    const std::wstring renamed = RenameToRandomName(path);
+        // Through the open handle: the system does not have to look the file up again.
+        renamed = RenameToRandomName(file.Get(), path);
+    } // closed before the delete, also when the overwrite failed
     if (DeleteWithRetries(renamed, size, progress))
         return true;
     // The warning that follows speaks of the file by the name the user knows.

@@ -32,10 +32,6 @@ private:
 
 } // namespace
 
-int FileList::Count() const {
-    return static_cast<int>(::SendMessageW(list_, LB_GETCOUNT, 0, 0));
-}
-
 void FileList::Append(const std::vector<std::wstring>& paths) {
     // One repaint for the whole batch, however many files were chosen.
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
@@ -49,8 +45,7 @@ void FileList::Append(const std::vector<std::wstring>& paths) {
             ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
             throw Error(L"Не удалось добавить файл в список: " + path);
         }
-        ::SendMessageW(list_, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                       static_cast<LPARAM>(nextId_++));
+        entries_.push_back({nextId_++, path});
         widest = std::max(widest, measure.Width(path));
     }
     SetExtent(widest);
@@ -59,55 +54,33 @@ void FileList::Append(const std::vector<std::wstring>& paths) {
 }
 
 void FileList::RemoveAt(int index) {
+    if (index < 0 || index >= Count())
+        return;
     ::SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    entries_.erase(entries_.begin() + index);
     RecomputeExtent();
 }
 
 void FileList::Clear() {
     ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    entries_.clear();
     SetExtent(0);
 }
 
 std::vector<wipe::EntryId> FileList::Entries() const {
-    std::vector<wipe::EntryId> entries(static_cast<std::size_t>(Count()));
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        entries[i] = IdAt(static_cast<int>(i));
-    return entries;
+    std::vector<wipe::EntryId> ids;
+    ids.reserve(entries_.size());
+    for (const Entry& entry : entries_)
+        ids.push_back(entry.id);
+    return ids;
 }
 
 std::optional<std::wstring> FileList::PathOf(wipe::EntryId entry) const {
-    int low = 0;
-    int high = Count() - 1;
-    int middle = std::clamp(lastFound_ + 1, low, std::max(high, 0));
-    while (low <= high) {
-        const wipe::EntryId found = IdAt(middle);
-        if (found == entry) {
-            lastFound_ = middle;
-            return TextAt(middle);
-        }
-        if (found < entry)
-            low = middle + 1;
-        else
-            high = middle - 1;
-        middle = low + (high - low) / 2;
-    }
-    return std::nullopt;
-}
-
-std::wstring FileList::TextAt(int index) const {
-    const LRESULT length = ::SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR)
-        return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = ::SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index),
-                                          reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-    return text;
-}
-
-wipe::EntryId FileList::IdAt(int index) const {
-    return static_cast<wipe::EntryId>(
-        ::SendMessageW(list_, LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+    const auto found = std::lower_bound(entries_.begin(), entries_.end(), entry,
+                                        [](const Entry& e, wipe::EntryId id) { return e.id < id; });
+    if (found == entries_.end() || found->id != entry)
+        return std::nullopt;
+    return found->path;
 }
 
 void FileList::SetExtent(int width) {
@@ -118,8 +91,8 @@ void FileList::SetExtent(int width) {
 void FileList::RecomputeExtent() {
     const EntryMeasure measure(list_);
     int widest = 0;
-    for (int i = 0, count = Count(); i < count; ++i)
-        widest = std::max(widest, measure.Width(TextAt(i)));
+    for (const Entry& entry : entries_)
+        widest = std::max(widest, measure.Width(entry.path));
     SetExtent(widest);
 }
 

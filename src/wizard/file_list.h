@@ -1,8 +1,10 @@
 #pragma once
-// The entries of ListBoxFiles: full paths in the order added, each with an identity of its own
-// kept in the entry's item data. Identities only grow and entries are only ever appended, so
-// the item data stays sorted and an entry is found again by a binary search, however the
-// entries before it were removed meanwhile.
+// The entries of ListBoxFiles: full paths in the order added, each with an identity of its own.
+// The list box shows them; the same entries are kept here beside it, changed only together
+// with it, because every question put to the list box is a window message, and a run over a
+// thousand files would spend more time asking than destroying. Identities only grow and
+// entries are only ever appended, so they stay sorted and an entry is found again by a binary
+// search, however the entries before it were removed meanwhile.
 
 #include <windows.h>
 
@@ -18,7 +20,7 @@ class FileList {
 public:
     explicit FileList(HWND list = nullptr) : list_(list) {}
 
-    int Count() const;
+    int Count() const { return static_cast<int>(entries_.size()); }
     // Appends every path; throws vexlor::Error when the list takes no more.
     void Append(const std::vector<std::wstring>& paths);
     void RemoveAt(int index);
@@ -28,17 +30,18 @@ public:
     std::optional<std::wstring> PathOf(wipe::EntryId entry) const;
 
 private:
-    std::wstring TextAt(int index) const;
-    wipe::EntryId IdAt(int index) const;
+    struct Entry {
+        wipe::EntryId id;
+        std::wstring path;
+    };
+
     // The horizontal scroll range follows the widest entry, so that long paths can be read.
     void SetExtent(int width);
     void RecomputeExtent();
 
     HWND list_;
+    std::vector<Entry> entries_;
     wipe::EntryId nextId_ = 1;
-    // Where the last entry asked for was found: a run asks for them in order, so the next one
-    // is usually right after it.
-    mutable int lastFound_ = -1;
     int extent_ = 0;
 };
 
