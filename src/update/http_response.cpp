@@ -1,6 +1,7 @@
 #include "update/http_response.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -201,11 +202,11 @@ void ResponseParser::HandleHeaderLine() {
         Fail(ResponseFailure::MalformedHeader);
         return;
     }
-    HandleHeaderField(line_.substr(0, colon),
-                      std::string(Trim(std::string_view(line_).substr(colon + 1))));
+    const std::string_view line = line_;
+    HandleHeaderField(line.substr(0, colon), Trim(line.substr(colon + 1)));
 }
 
-void ResponseParser::HandleHeaderField(const std::string& name, const std::string& value) {
+void ResponseParser::HandleHeaderField(std::string_view name, std::string_view value) {
     if (EqualsIgnoringCase(name, "Content-Length")) {
         std::uint64_t length = 0;
         const bool valid = ParseDecimal(value, length) &&

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vexlor::update {
 
@@ -55,7 +56,7 @@ public:
 
     ResponseState State() const { return state_; }
     ResponseFailure Failure() const { return failure_; }
-    // The status of the final (non-1xx) answer; 0 before its status line is read.
+    // The status of the last status line read (an interim one while it is skipped); 0 before.
     int StatusCode() const { return status_; }
 
 private:
@@ -75,7 +76,7 @@ private:
     void HandleLine();
     void HandleStatusLine();
     void HandleHeaderLine();
-    void HandleHeaderField(const std::string& name, const std::string& value);
+    void HandleHeaderField(std::string_view name, std::string_view value);
     void HandleEndOfHead();
     void StartBody();
     void HandleChunkSizeLine();
