@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "update/winsock.h"
+#include "update/sockets.h"
 
 namespace vexlor::testing {
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "base/error.h"
-#include "update/winsock.h"
+#include "update/sockets.h"
 
 namespace vexlor::update {
 namespace {

@@ -1,4 +1,4 @@
-#include "update/winsock.h"
+#include "update/sockets.h"
 
 #include "base/error.h"
 
