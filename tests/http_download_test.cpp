@@ -55,14 +55,11 @@ TEST_F(Download, SendsExactlyTheRequestAndStopsAtTheContentLength) {
                           Ending::WaitForClient);
     EXPECT_EQ(Attempt(server.Url(L"/upd/updates.txt")), L"");
     server.Stop();
-    EXPECT_EQ(server.Request(), "GET /upd/updates.txt HTTP/1.1\r\n"
-                                "Host: 127.0.0.1:" +
-                                    std::to_string(server.Port()) +
-                                    "\r\n"
-                                    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,"
-                                    "*/*;q=0.8\r\n"
-                                    "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-                                    "\r\n");
+    const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+    EXPECT_EQ(server.Request(),
+              "GET /upd/updates.txt HTTP/1.1\r\nHost: " + host +
+                  "\r\nAccept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+                  "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n");
     EXPECT_TRUE(server.ClientClosedFirst());
     EXPECT_EQ(FileContent(), "version=1.26");
 }
