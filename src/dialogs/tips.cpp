@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cwctype>
 
 namespace vexlor::dialogs {
 namespace {
@@ -17,8 +16,9 @@ bool IsDeviceName(std::wstring_view component) {
     std::wstring base(component.substr(0, component.find(L'.')));
     while (!base.empty() && base.back() == L' ')
         base.pop_back();
-    std::transform(base.begin(), base.end(), base.begin(),
-                   [](wchar_t c) { return c < 0x80 ? static_cast<wchar_t>(std::towupper(c)) : c; });
+    std::transform(base.begin(), base.end(), base.begin(), [](wchar_t c) {
+        return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    });
     static constexpr std::array<std::wstring_view, 6> Fixed = {L"CON", L"PRN",    L"AUX",
                                                                L"NUL", L"CONIN$", L"CONOUT$"};
     if (std::find(Fixed.begin(), Fixed.end(), base) != Fixed.end())
@@ -31,8 +31,9 @@ bool IsDeviceName(std::wstring_view component) {
            number == L'\u00B3';
 }
 
-// A name the system would read as something other than itself: empty ("a\\b", a trailing
-// separator), "." and "..", and names ending in dots or spaces, which the system cuts off.
+// A file or folder name that means only itself. Not so: an empty one (from a doubled or a
+// trailing separator), "." and "..", a device, and any name ending in a dot or a space, which
+// the system cuts off ("x.png." is read as "x.png").
 bool IsPlainComponent(std::wstring_view component) {
     return !component.empty() && component.back() != L'.' && component.back() != L' ' &&
            !IsDeviceName(component);
