@@ -2,6 +2,7 @@
 // random order, the tips file read from the program's folder, and the file that ships.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -18,7 +19,11 @@
 namespace vexlor::dialogs {
 namespace {
 
+using ::testing::Property;
+using ::testing::Throws;
 using vexlor::testing::TempFolder;
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 TEST(Tips, LineGivesTextPictureFlagAndNameOnlyAsWritten) {
     const struct {
@@ -50,7 +55,7 @@ TEST(Tips, LineGivesTextPictureFlagAndNameOnlyAsWritten) {
 // Each of `names` is refused by name, and no path is made of it. Both are checked: on some
 // systems the full path already hides a device name, on others it does not.
 template <typename... Names> void ExpectOutside(const std::wstring& program, Names... names) {
-    for (const std::wstring name : {std::wstring(names)...}) {
+    for (const std::wstring& name : {std::wstring(names)...}) {
         EXPECT_FALSE(IsSafePictureName(name)) << "for \"" << name << '"';
         EXPECT_EQ(TipPicturePath(program, name), std::nullopt) << "for \"" << name << '"';
     }
@@ -98,8 +103,7 @@ protected:
 
 TEST_F(TipsFile, ReadsTheProgramsFileAndNothingWhenThereIsNone) {
     EXPECT_TRUE(LoadTips(program_).empty());
-    folder_.MakeFileWith(L"Answers.dat", "\xEF\xBB\xBF"
-                                         "1 a<IMAGE>b.png\r\n0 c\r\n");
+    folder_.MakeFileWith(L"Answers.dat", std::string(Utf8Mark) + "1 a<IMAGE>b.png\r\n0 c\r\n");
     const std::vector<std::wstring> lines = LoadTips(program_);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(ParseTip(lines[0]).pictureName, L"b.png");
@@ -109,21 +113,17 @@ TEST_F(TipsFile, RefusesAFileOverOneMebibyteByName) {
     folder_.MakeFile(L"Answers.dat", MaxTipsFileBytes, 'x');
     EXPECT_EQ(LoadTips(program_).size(), 1u);
     const std::wstring path = folder_.MakeFile(L"Answers.dat", MaxTipsFileBytes + 1, 'x');
-    try {
-        LoadTips(program_);
-        FAIL() << "a file over the bound was read";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.Text(), L"The file \"" + path + L"\" is larger than 1 MiB.");
-    }
+    EXPECT_THAT(
+        [&] { LoadTips(program_); },
+        Throws<Error>(Property(&Error::Text, L"The file \"" + path + L"\" is larger than 1 MiB.")));
 }
 
 // The file that ships: UTF-8 with a byte-order mark, CR LF, and pictures that exist.
 TEST(ShippedTips, AreManyAndShowPicturesOfBothKindsThatExist) {
     const std::wstring assets = VEXLOR_ASSETS_DIR;
     const std::vector<char> bytes = vexlor::testing::ReadAll(assets + L"\\tips\\Answers.dat");
-    ASSERT_GE(bytes.size(), 3u);
     const std::string text(bytes.begin(), bytes.end());
-    EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(text.substr(0, 3), Utf8Mark);
     for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1))
         ASSERT_EQ(text[lf - 1], '\r') << "a line ending in a bare LF at byte " << lf;
     const std::vector<std::wstring> lines = LoadTips(assets + L"\\tips\\");
