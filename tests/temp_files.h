@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexlor::testing {
@@ -35,6 +36,19 @@ public:
         DWORD written = 0;
         if (size > 0)
             ::WriteFile(file, content.data(), static_cast<DWORD>(size), &written, nullptr);
+        ::CloseHandle(file);
+        return path;
+    }
+
+    // A file holding exactly `content`; returns its full path.
+    std::wstring MakeFileWith(const std::wstring& name, std::string_view content) const {
+        const std::wstring path = PathOf(name);
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        if (!content.empty())
+            ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                        nullptr);
         ::CloseHandle(file);
         return path;
     }

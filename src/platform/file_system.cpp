@@ -11,8 +11,8 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-// GetFullPathNameW, which also normalises separators and "." and ".."; the path unchanged
-// when the system refuses it.
+} // namespace
+
 std::wstring FullPath(const std::wstring& path) {
     DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     while (size != 0) {
@@ -24,8 +24,6 @@ std::wstring FullPath(const std::wstring& path) {
     }
     return path;
 }
-
-} // namespace
 
 Seam<CreateFileSignature> CreateFileApi{
     [](const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {

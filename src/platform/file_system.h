@@ -58,6 +58,10 @@ enum class PathKind {
 // What is at `path`. Only "not found" counts as missing: any other failure may hide a file.
 PathKind ProbePath(const std::wstring& path);
 
+// GetFullPathNameW: `path` made absolute, with its separators, "." and ".." normalised; the
+// path unchanged when the system refuses it.
+std::wstring FullPath(const std::wstring& path);
+
 // `path` in the extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") that the
 // system takes at any length; made absolute and normalised first, since that form is not
 // normalised by the system. Device paths and paths already in that form come back unchanged.
