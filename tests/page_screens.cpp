@@ -16,6 +16,8 @@
 #include "platform/message_box.h"
 #include "ui/application.h"
 #include "base/handles.h"
+#include "dialogs/dlg_answers.h"
+#include "dialogs/tips.h"
 #include "wizard/main_form.h"
 
 namespace {
@@ -126,14 +128,60 @@ std::wstring MakeScratchFile() {
     return path;
 }
 
+// The window of `className` once it shows, saved as `name`.bmp, then closed with Esc.
+std::wstring dialogClass;
+std::wstring dialogPicture;
+bool dialogCaptured = false;
+
+void CALLBACK CaptureDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    const HWND dialog = ::FindWindowW(dialogClass.c_str(), nullptr);
+    if (!dialog)
+        return;
+    ::RedrawWindow(dialog, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    ::Sleep(300);
+    // The client area: on a display without a window manager no title bar is drawn.
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    ::MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    dialogCaptured = SaveScreenPicture(client, outputFolder + L"\\" + dialogPicture + L".bmp");
+    ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+void CaptureNextDialog(const wchar_t* className, const wchar_t* picture) {
+    dialogClass = className;
+    dialogPicture = picture;
+    dialogCaptured = false;
+    ::SetTimer(nullptr, 0, 500, &CaptureDialog);
+}
+
+// The tips dialog showing the first tip of the tips file that has a picture, or none.
+bool CaptureTip(const std::wstring& programFolder, bool withPicture, const wchar_t* picture) {
+    vexlor::dialogs::TFormUserAnswer tips(form->Handle(), programFolder);
+    const std::vector<std::wstring> all = tips.Answers;
+    for (const std::wstring& line : all) {
+        if (vexlor::dialogs::ParseTip(line).pictureName.has_value() != withPicture)
+            continue;
+        tips.Answers = {line};
+        tips.LastLoad = -1;
+        tips.ShowRandomAnswer();
+        CaptureNextDialog(L"TFormUserAnswer", picture);
+        tips.ShowModal();
+        return dialogCaptured;
+    }
+    return false;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        std::fputs("usage: vexlor_page_screens FOLDER\n", stderr);
+    if (argc < 3) {
+        std::fputs("usage: vexlor_page_screens OUTPUT_FOLDER PROGRAM_FOLDER\n", stderr);
         return 2;
     }
     outputFolder = argv[1];
+    const std::wstring programFolder = argv[2]; // with the tips file and its pictures
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
@@ -152,8 +200,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring scratch = MakeScratchFile();
     vexlor::platform::GetOpenFileNameApi.Replace([&](OPENFILENAMEW& dialog) {
         // Enough names, one of them long, for the list to scroll both ways.
-        std::wstring chosen = outputFolder + L'\0' + L"report-2026.docx" + L'\0' +
-                              L"scratch.bin" + L'\0' +
+        std::wstring chosen = outputFolder + L'\0' + L"report-2026.docx" + L'\0' + L"scratch.bin" +
+                              L'\0' +
                               L"Договор аренды офиса на Садовой, окончательная редакция для "
                               L"подписания обеими сторонами (копия от юриста).docx" +
                               L'\0';
@@ -174,7 +222,14 @@ int wmain(int argc, wchar_t** argv) {
 
     OpenFileMenu();
 
-    std::fprintf(stdout, "progress page captured: %s, menu captured: %s, message boxes: %d\n",
-                 progressCaptured ? "yes" : "no", menuCaptured ? "yes" : "no", unexpectedBoxes);
-    return progressCaptured && menuCaptured ? 0 : 1;
+    CaptureNextDialog(L"TFormAbout", L"about");
+    mainForm.MainItemAboutClick();
+    const bool aboutCaptured = dialogCaptured;
+    const bool tipsCaptured = CaptureTip(programFolder, true, L"tips-picture") &&
+                              CaptureTip(programFolder, false, L"tips-text");
+
+    std::fprintf(stdout, "progress page: %s, menu: %s, about: %s, tips: %s, message boxes: %d\n",
+                 progressCaptured ? "yes" : "no", menuCaptured ? "yes" : "no",
+                 aboutCaptured ? "yes" : "no", tipsCaptured ? "yes" : "no", unexpectedBoxes);
+    return progressCaptured && menuCaptured && aboutCaptured && tipsCaptured ? 0 : 1;
 }

@@ -41,10 +41,10 @@ void PaintPanel(HWND panel, HDC dc) {
     const std::wstring_view styleClass = own ? own : L"";
     if (styleClass == StyleGauge || styleClass == StyleAlphaEdit) {
         // A card: rounded, on whatever it lies on.
-        const PanelStyle card = styleClass == StyleGauge
-                                    ? PanelStyle{skin.gauge.surface, skin.gauge.border,
-                                                 skin.gauge.radius}
-                                    : skin.alphaEdit;
+        const PanelStyle card =
+            styleClass == StyleGauge
+                ? PanelStyle{skin.gauge.surface, skin.gauge.border, skin.gauge.radius}
+                : skin.alphaEdit;
         PaintParentBackground(panel, dc);
         FillRounded(dc, area, card.radius, card.surface.background, card.border, 1);
         return;
@@ -101,7 +101,18 @@ void PaintPicture(HWND window, HDC dc) {
 }
 
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A picture may carry labels and buttons of its own, like a panel.
+    LRESULT routed = 0;
+    if (RouteSkinMessage(message, wParam, lParam, routed))
+        return routed;
     switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+        return ::SendMessageW(::GetParent(window), message, wParam, lParam);
+    case WM_SETCURSOR:
+        if (HandleSetCursor(wParam, lParam))
+            return TRUE;
+        break;
     case WM_PAINT: {
         BufferedPaint paint(window);
         PaintPicture(window, paint.Dc());
@@ -203,6 +214,22 @@ HWND CreateControl(const ControlSpec& wanted) {
     return control;
 }
 
+void MarkHandCursor(HWND control) {
+    ::SetPropW(control, kHandCursorProperty, reinterpret_cast<HANDLE>(1));
+}
+
+void SetLabelText(HWND label, const std::wstring& text) {
+    ::SetWindowTextW(label, text.c_str());
+    WindowDc dc(label);
+    SelectedObject font(dc.Get(),
+                        reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT box{0, 0, 0, 0};
+    ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &box,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ::SetWindowPos(label, nullptr, 0, 0, box.right + 1, box.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 const wchar_t* StyleClassOf(HWND control) {
     return static_cast<const wchar_t*>(::GetPropW(control, kStyleClassProperty));
 }
@@ -289,14 +316,14 @@ HWND CreateCheckBox(HWND parent, int id, const std::wstring& text, const Bounds&
 }
 
 HWND CreateListBox(HWND parent, int id, const Bounds& bounds, const wchar_t* styleClass) {
-    const HWND list = CreateControl({.parent = parent,
-                                     .id = id,
-                                     .windowClass = L"LISTBOX",
-                                     .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER |
-                                              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                                              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                                     .bounds = bounds,
-                                     .styleClass = styleClass});
+    const HWND list =
+        CreateControl({.parent = parent,
+                       .id = id,
+                       .windowClass = L"LISTBOX",
+                       .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOTIFY |
+                                LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                       .bounds = bounds,
+                       .styleClass = styleClass});
     SkinListBox(list);
     return list;
 }
@@ -313,8 +340,12 @@ HWND CreateProgressBar(HWND parent, int id, const Bounds& bounds, const wchar_t*
 }
 
 HWND CreatePicture(HWND parent, int id, const Bounds& bounds, UniqueBitmap picture) {
-    const HWND control =
-        CreateControl({.parent = parent, .id = id, .windowClass = kPictureClass, .bounds = bounds});
+    const HWND control = CreateControl({.parent = parent,
+                                        .id = id,
+                                        .windowClass = kPictureClass,
+                                        .style = WS_CLIPCHILDREN,
+                                        .exStyle = WS_EX_CONTROLPARENT,
+                                        .bounds = bounds});
     SetPicture(control, std::move(picture));
     return control;
 }

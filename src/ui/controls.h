@@ -82,6 +82,11 @@ HWND CreatePicture(HWND parent, int id, const Bounds& bounds, UniqueBitmap pictu
 // Replaces a picture control's bitmap.
 void SetPicture(HWND control, UniqueBitmap picture);
 
+// Shows the hand cursor over `control`, as over a link.
+void MarkHandCursor(HWND control);
+// Sets a label's text and sizes the label to it, in the label's own font.
+void SetLabelText(HWND label, const std::wstring& text);
+
 // Places a control at 96-dpi bounds inside its parent.
 void MoveControl(HWND control, const Bounds& bounds);
 

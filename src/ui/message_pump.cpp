@@ -18,19 +18,22 @@ void Deliver(MSG& message) {
     ::DispatchMessageW(&message);
 }
 
+void KeepQuit(WPARAM exitCode) {
+    // The first request wins, as it would have in the main loop.
+    if (!quitPending)
+        pendingExitCode = static_cast<int>(exitCode);
+    quitPending = true;
+}
+
 } // namespace
 
 void ProcessMessages() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // The first request wins, as it would have in the main loop.
-            if (!quitPending)
-                pendingExitCode = static_cast<int>(message.wParam);
-            quitPending = true;
-            continue;
-        }
-        Deliver(message);
+        if (message.message == WM_QUIT)
+            KeepQuit(message.wParam);
+        else
+            Deliver(message);
     }
 }
 
@@ -51,6 +54,19 @@ int RunMessageLoop() {
         if (result == -1)
             return 1;
         Deliver(message);
+    }
+}
+
+void RunModalLoop(const std::function<bool()>& ended) {
+    MSG message;
+    while (!ended()) {
+        const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
+        if (result == -1)
+            return;
+        if (result == 0)
+            KeepQuit(message.wParam);
+        else
+            Deliver(message);
     }
 }
 

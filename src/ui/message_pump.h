@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace vexlor::ui {
 
 // Dispatches every message already queued and returns. Long operations on the GUI thread call
@@ -12,5 +14,9 @@ bool QuitPending();
 
 // Runs until WM_QUIT (also one kept by ProcessMessages) and returns its exit code.
 int RunMessageLoop();
+
+// The loop of a modal window: runs the thread's messages until `ended` says so. A WM_QUIT met
+// meanwhile does not end it; it is kept for the main loop.
+void RunModalLoop(const std::function<bool()>& ended);
 
 } // namespace vexlor::ui

@@ -4,6 +4,7 @@
 
 #include "base/product.h"
 #include "base/resource_ids.h"
+#include "dialogs/dlg_about.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
@@ -55,8 +56,8 @@ TMainForm::~TMainForm() {
 void TMainForm::Create() {
     RegisterWindowClass(MainWindowClassName, ApplicationIcon(), nullptr);
     // The skin is active from the window's creation on, before anything is drawn.
-    sSkinManager1 = std::make_unique<ui::SkinSet>(std::vector<ui::Skin>{ui::LoadEmbeddedSkin()},
-                                                  kSkinName);
+    sSkinManager1 =
+        std::make_unique<ui::SkinSet>(std::vector<ui::Skin>{ui::LoadEmbeddedSkin()}, kSkinName);
     ImageList24 = ui::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize);
     CreateWindowHandle(MainWindowClassName, ApplicationTitle, kStyle | WS_CLIPCHILDREN, kExStyle,
                        CentredWindowRect(), nullptr, nullptr);
@@ -229,7 +230,9 @@ void TMainForm::MainItemExitClick() {
 }
 
 void TMainForm::MainItemAboutClick() {
-    // The About dialog comes with its own module.
+    // A new dialog for each opening, destroyed when it has closed, and when showing it failed.
+    dialogs::TFormAbout about(Handle());
+    about.ShowModal();
 }
 
 void TMainForm::LoadMainSettings() {
