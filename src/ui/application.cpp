@@ -1,12 +1,20 @@
 #include "ui/application.h"
 
 #include "ui/controls.h"
+#include "ui/gui_thread.h"
 #include "base/error.h"
 
 namespace vexlor::ui {
 namespace {
 
 constexpr wchar_t kApplicationClass[] = L"VexlorApplication";
+
+// The hidden window carries the program's internal messages.
+LRESULT CALLBACK ApplicationProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ServeGuiThreadRequest(message, static_cast<long long>(lParam)))
+        return 0;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 bool BelongsToThisThread(HWND window) {
     return window && ::IsWindow(window) &&
@@ -27,7 +35,7 @@ void Application::Initialize(HINSTANCE instance, std::wstring title) {
     title_ = std::move(title);
 
     WNDCLASSEXW windowClass{sizeof(windowClass)};
-    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.lpfnWndProc = &ApplicationProcedure;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kApplicationClass;
     if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
