@@ -152,6 +152,7 @@ TEST(AboutDialog, ShowsTheVersionAndOpensItsLinksQuotedWithoutAFallback) {
 TEST(AboutDialog, EachOpeningFromTheMenuIsANewDialogGoneWhenClosed) {
     wizard::TMainForm form;
     form.Create();
+    ::KillTimer(form.Handle(), wizard::TMainForm::IdTimerDialogs); // no start-up dialogs here
     for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
         HWND dialog = nullptr;
         HWND owner = nullptr;

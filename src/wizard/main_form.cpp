@@ -5,6 +5,7 @@
 #include "base/product.h"
 #include "base/resource_ids.h"
 #include "dialogs/dlg_about.h"
+#include "dialogs/dlg_answers.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
@@ -13,6 +14,8 @@
 #include "ui/controls.h"
 #include "ui/dispatch.h"
 #include "ui/title_bar.h"
+#include "update/downloader.h"
+#include "update/update_check.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -193,8 +196,18 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::TimerDialogsTimer() {
-    // The start-up dialogs run once, one second after start.
+    // Once per start, one second after it, in this order: the welcome page on the first run,
+    // the tips, the update check (after the tips are closed), and only then the run counted.
     ::KillTimer(Handle(), IdTimerDialogs);
+    if (settings::ReadRunCount() == 1)
+        platform::OpenWebPage(WelcomeUrl);
+    if (settings::ReadSettingBool(L"ShowHelpStart")) {
+        dialogs::TFormUserAnswer tips(Handle());
+        tips.ShowModal();
+    }
+    if (update::IsUpdateCheckDue())
+        update::StartUpdateCheck();
+    settings::IncrementRunCount();
 }
 
 void TMainForm::BtnNextClick() {
