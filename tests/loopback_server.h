@@ -19,11 +19,16 @@ namespace vexlor::testing {
 
 using update::UniqueSocket;
 
-// A loopback TCP socket bound to a port of the system's choosing.
+// A loopback TCP socket bound to `port`, or to a port of the system's choosing for 0.
 inline UniqueSocket BoundLoopbackSocket(std::uint16_t& port) {
     UniqueSocket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    // A fixed port is taken again by the next test at once, whatever is left of the last.
+    const BOOL reuse = port != 0;
+    ::setsockopt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+                 sizeof(reuse));
     sockaddr_in address{};
     address.sin_family = AF_INET;
+    address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof(address);
     ::bind(socket.Get(), reinterpret_cast<const sockaddr*>(&address), size);
@@ -51,8 +56,9 @@ public:
         Endless,       // repeats the last part until the client goes away
     };
 
-    explicit LoopbackServer(std::vector<std::string> answer, Ending ending = Ending::Close)
-        : answer_(std::move(answer)), ending_(ending) {
+    explicit LoopbackServer(std::vector<std::string> answer, Ending ending = Ending::Close,
+                            std::uint16_t port = 0)
+        : answer_(std::move(answer)), ending_(ending), port_(port) {
         ::listen(listener_.Get(), SOMAXCONN);
         thread_ = std::thread([this] { Run(); });
     }

@@ -1,5 +1,6 @@
 #include "process.h"
 
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -7,8 +8,18 @@
 namespace vexlor::testing {
 
 std::wstring VexlorExePath() {
-    const std::string built = VEXLOR_EXE;
-    std::wstring path(built.begin(), built.end());
+    return WindowsPathOf(VEXLOR_EXE);
+}
+
+std::wstring ShellRecordPath() {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + L"vexlor-shell-" + std::to_wstring(::GetCurrentProcessId()) +
+           L".txt";
+}
+
+std::wstring WindowsPathOf(const char* built) {
+    std::wstring path(built, built + std::strlen(built));
     // Built on Linux for Wine: the Unix path is reachable through drive Z:.
     if (!path.empty() && path.front() == L'/')
         path = L"Z:" + path;

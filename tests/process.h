@@ -12,6 +12,10 @@ namespace vexlor::testing {
 
 // The Windows path of the vexlor.exe that was built with the tests.
 std::wstring VexlorExePath();
+// The Windows path of a file the build names by its path on the build machine.
+std::wstring WindowsPathOf(const char* built);
+// The file where the stand-in for the browser notes the addresses the program opened.
+std::wstring ShellRecordPath();
 
 class Process {
 public:

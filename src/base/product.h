@@ -10,17 +10,15 @@ inline constexpr wchar_t ProductKeyName[] = L"Vexlor";
 // The main window's class name; a second start finds the running instance by it.
 inline constexpr wchar_t MainWindowClassName[] = L"TMainForm";
 
-// Every page the program opens. The product site's host is chosen here once.
-#define VEXLOR_SITE L"http://vexlor.example"
-inline constexpr wchar_t SiteUrl[] = VEXLOR_SITE; // the home page: no trailing slash
-inline constexpr wchar_t SupportUrl[] = VEXLOR_SITE L"/support.php";
-inline constexpr wchar_t SuggestUrl[] = VEXLOR_SITE L"/support.php";
-inline constexpr wchar_t TutorialUrl[] = VEXLOR_SITE L"/tutorial.php";
-inline constexpr wchar_t StartVideoUrl[] = VEXLOR_SITE L"/startvideo.php";
-inline constexpr wchar_t WelcomeUrl[] = VEXLOR_SITE L"/welcome.php";
-inline constexpr wchar_t InstallerUrl[] = VEXLOR_SITE L"/upd/vexlor.exe";
-inline constexpr wchar_t UpdateFileUrl[] = VEXLOR_SITE L"/upd/updates.txt";
-inline constexpr wchar_t SocialGroupUrl[] = L"https://vk.com/vexlor_app";
-#undef VEXLOR_SITE
+// Every page the program opens, on the product site (base/product_site.cpp) and elsewhere.
+extern const wchar_t SiteUrl[]; // the home page: no trailing slash
+extern const wchar_t SupportUrl[];
+extern const wchar_t SuggestUrl[];
+extern const wchar_t TutorialUrl[];
+extern const wchar_t StartVideoUrl[];
+extern const wchar_t WelcomeUrl[];
+extern const wchar_t InstallerUrl[];
+extern const wchar_t UpdateFileUrl[];
+extern const wchar_t SocialGroupUrl[];
 
 } // namespace vexlor

@@ -56,9 +56,9 @@ void DownLoaderTerminate() {
     if (!(VersionNumber(lines[0]) > VersionNumber(ProgramVersion)))
         return;
     // Owned by the application window, not by whichever window is active.
-    const int answer = ui::ShowModalMessageBox(ui::Application::Get().Handle(),
-                                               UpdatePromptText(lines), L"Обновление",
-                                               MB_YESNO | MB_ICONINFORMATION);
+    const int answer =
+        ui::ShowModalMessageBox(ui::Application::Get().Handle(), UpdatePromptText(lines),
+                                L"Обновление", MB_YESNO | MB_ICONINFORMATION);
     if (answer == IDYES)
         platform::OpenWebPage(InstallerUrl);
 }
