@@ -11,6 +11,7 @@
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "fakes.h"
 #include "temp_files.h"
 #include "ui/app_cursor.h"
 #include "ui/controls.h"
@@ -333,6 +334,25 @@ TEST_F(DeletionRun, LoggingOffIsRefusedDuringTheRunOnly) {
 
     EXPECT_EQ(answerDuringRun, FALSE);
     EXPECT_EQ(::SendMessageW(form_.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+TEST_F(DeletionRun, FileDroppedDuringTheRunWaitsForTheNextOne) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 10);
+    const std::wstring dropped = folder_.MakeFile(L"dropped.bin", 10, 'd');
+    AddEntry(a);
+    AddEntry(b);
+    onDelete_ = [&](const std::wstring& path) {
+        if (path == a)
+            vexlor::testing::SendDrop(form_.Handle(), {dropped});
+    };
+
+    PressNext();
+
+    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b}));
+    EXPECT_EQ(ReadAll(dropped), std::vector<char>(10, 'd'));
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 3) << "it waits in the list";
+    ExpectFinished();
 }
 
 } // namespace

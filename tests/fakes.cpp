@@ -1,5 +1,9 @@
 #include "fakes.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
 namespace vexlor::testing {
 namespace {
 
@@ -50,6 +54,22 @@ TestWindow::TestWindow(const std::wstring& caption, const wchar_t* className) {
 TestWindow::~TestWindow() {
     if (::IsWindow(handle_))
         ::DestroyWindow(handle_);
+}
+
+void SendDrop(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths)
+        names += path + L'\0';
+    names += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(),
+                names.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    ::SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 void PumpFor(DWORD milliseconds) {

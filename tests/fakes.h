@@ -57,4 +57,8 @@ private:
 // Dispatches queued messages for up to `milliseconds`.
 void PumpFor(DWORD milliseconds);
 
+// Drops `paths` on `window` as Explorer does: a real WM_DROPFILES with a DROPFILES block of
+// wide names, which the window owns from then on.
+void SendDrop(HWND window, const std::vector<std::wstring>& paths);
+
 } // namespace vexlor::testing

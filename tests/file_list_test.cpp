@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fakes.h"
+#include "temp_files.h"
 #include "platform/file_dialog.h"
 #include "ui/controls.h"
 #include "wizard/main_form.h"
@@ -262,6 +263,26 @@ TEST_F(FileList, ScrollRangeFollowsTheWidestEntry) {
     EXPECT_EQ(extent(), shortExtent) << "the range shrinks with the widest entry gone";
     Command(TMainForm::IdMenuClean);
     EXPECT_EQ(extent(), 0);
+}
+
+TEST_F(FileList, DroppedFilesJoinTheListInTheirOrderAndFoldersAreLeftOutWithOneWord) {
+    vexlor::testing::TempFolder folder;
+    const std::wstring a = folder.MakeFile(L"a.bin", 1);
+    const std::wstring b = folder.MakeFile(L"b.bin", 1);
+    const std::wstring inside = folder.PathOf(L"inside");
+    ::CreateDirectoryW(inside.c_str(), nullptr);
+
+    vexlor::testing::SendDrop(form_.Handle(), {b, inside, a}); // on the welcome page
+    EXPECT_EQ(form_.ActivePage(), PageSelectFiles);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, a}));
+    ExpectListState(true);
+    ASSERT_EQ(boxes_.calls.size(), 1u);
+    EXPECT_EQ(boxes_.calls[0].text, FoldersNotAddedMessage);
+    EXPECT_EQ(boxes_.calls[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+
+    vexlor::testing::SendDrop(form_.Handle(), {a});
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, a, a}));
+    EXPECT_EQ(boxes_.calls.size(), 1u) << "no word for a drop of files only";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "base/resource_ids.h"
 #include "dialogs/dlg_about.h"
 #include "dialogs/dlg_answers.h"
+#include "platform/dropped_files.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
@@ -26,7 +27,7 @@ constexpr int kClientHeight = 492;
 constexpr int kMinimumWidth = 710;
 constexpr int kMinimumHeight = 550;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
-constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 // The skin the window selects from its skin set; it never selects another.
 constexpr wchar_t kSkinName[] = L"iOS dark (internal)";
 
@@ -99,6 +100,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
         OnClose();
+        return 0;
+    case WM_DROPFILES:
+        FormDropFiles(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;
     case WM_QUERYENDSESSION:
         return cleaning_ ? FALSE : TRUE; // a run must not be cut off in the middle of a file

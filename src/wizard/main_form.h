@@ -23,6 +23,11 @@
 
 namespace vexlor::wizard {
 
+// Shown once after a drop that held folders.
+inline constexpr wchar_t FoldersNotAddedMessage[] =
+    L"Папки в список не добавляются, только файлы. Чтобы уничтожить содержимое папки, "
+    L"откройте её и перетащите сами файлы.";
+
 // The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
 // band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
 // and the deletion run can reach them by name.
@@ -43,6 +48,8 @@ public:
     void sLabel5Click();
     void sLabel11Click();
     void BtnAddFilesClick();
+    // Files dragged from Explorer onto the window: added as if chosen in the open-file dialog.
+    void FormDropFiles(const std::vector<std::wstring>& paths);
     void BtnDeleteClick();
     void BtnCleanFilesClick();
     void ListBoxFilesMouseDown();

@@ -33,8 +33,7 @@ std::vector<HWND> CreatePlannedLabels(HWND panel, const std::vector<ui::LabelPla
                 ? ui::CreateLinkLabel(panel, id, label.text, {label.x, label.y}, label.font.height)
                 : ui::CreateLabel(panel, id, label.text, {label.x, label.y}, label.font);
         const RECT& box = layout.boxes[i];
-        ::MoveWindow(created, box.left, box.top, box.right - box.left, box.bottom - box.top,
-                     FALSE);
+        ::MoveWindow(created, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
         labels.push_back(created);
     }
     ::SetWindowPos(panel, nullptr, 0, 0, ui::Scale(panelBounds.width),
@@ -126,12 +125,12 @@ void TMainForm::BuildFileSelectionPage() {
     WatchListBoxMouse();
     sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
     // Buttons without a caption: the hint is their window text, so screen readers name them.
-    BtnAddFiles = ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
-                                   L"BUTTON");
+    BtnAddFiles =
+        ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37}, L"BUTTON");
     BtnDelete = ui::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
                                  {62, 3, 56, 37}, L"BUTTON");
-    BtnCleanFiles = ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37},
-                                     L"BUTTON");
+    BtnCleanFiles =
+        ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37}, L"BUTTON");
     SetButtonGlyph(BtnAddFiles, GlyphAddFiles, ui::GlyphPlacement::Alone);
     SetButtonGlyph(BtnDelete, GlyphDeleteEntry, ui::GlyphPlacement::Alone);
     SetButtonGlyph(BtnCleanFiles, GlyphClearList, ui::GlyphPlacement::Alone);

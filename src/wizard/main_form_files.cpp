@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include "platform/file_dialog.h"
+#include "platform/file_system.h"
+#include "ui/app_message.h"
 #include "ui/dispatch.h"
 
 namespace vexlor::wizard {
@@ -34,6 +36,22 @@ void TMainForm::BtnAddFilesClick() {
         BtnNextClick();
     const auto chosen = platform::ChooseFiles(Handle(), L"Все файлы", L"*.*");
     AddFiles(chosen ? *chosen : std::vector<std::wstring>{}); // a cancel updates the list too
+}
+
+void TMainForm::FormDropFiles(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> files;
+    bool foldersLeftOut = false;
+    for (const std::wstring& path : paths) {
+        if (platform::ProbePath(path) == platform::PathKind::Folder)
+            foldersLeftOut = true;
+        else
+            files.push_back(path);
+    }
+    if (ActivePage() == PageWelcome)
+        BtnNextClick();
+    AddFiles(files);
+    if (foldersLeftOut)
+        ui::ShowAppMessage(FoldersNotAddedMessage, MB_ICONINFORMATION);
 }
 
 void TMainForm::AddFiles(const std::vector<std::wstring>& paths) {
