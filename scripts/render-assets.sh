@@ -17,18 +17,7 @@ if [ "${1:-}" = "--sheets" ]; then
 fi
 
 # Tools: rsvg-convert, icotool and ImageMagick (called by full path, /usr/local/bin/convert is a wrapper).
-packages=(librsvg2-bin icoutils imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-deps.sh" librsvg2-bin icoutils imagemagick
 convert=/usr/bin/convert
 identify=/usr/bin/identify
 montage=/usr/bin/montage

@@ -132,7 +132,9 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+} // namespace
+
+void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
     WNDCLASSEXW windowClass{sizeof(windowClass)};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
@@ -141,6 +143,8 @@ void RegisterClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedur
     if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         ThrowLastError(L"Cannot register a control class.");
 }
+
+namespace {
 
 SIZE MeasureText(const std::wstring& text, const FontSpec& font) {
     WindowDc screen(nullptr);
@@ -192,8 +196,8 @@ HFONT GetFont(const FontSpec& wanted) {
 }
 
 void RegisterControlClasses(HINSTANCE instance) {
-    RegisterClassOnce(instance, kPanelClass, &PanelProcedure);
-    RegisterClassOnce(instance, kPictureClass, &PictureProcedure);
+    RegisterControlClass(instance, kPanelClass, &PanelProcedure);
+    RegisterControlClass(instance, kPictureClass, &PictureProcedure);
 }
 
 HWND CreateControl(const ControlSpec& wanted) {

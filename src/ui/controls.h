@@ -90,6 +90,8 @@ void SetLabelText(HWND label, const std::wstring& text);
 // Places a control at 96-dpi bounds inside its parent.
 void MoveControl(HWND control, const Bounds& bounds);
 
+// Registers a window class of the program's own controls; harmless when already registered.
+void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure);
 // Registers the framework's own control classes (panel, picture).
 void RegisterControlClasses(HINSTANCE instance);
 

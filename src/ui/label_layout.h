@@ -25,8 +25,8 @@ struct LabelPlan {
 
 // The size of `text` in `font` at `dpi`, on one line, or wrapped to `wrapWidth` when that is
 // not 0 (device pixels).
-using TextMeasure = std::function<SIZE(const std::wstring& text, const FontSpec& font, int dpi,
-                                       int wrapWidth)>;
+using TextMeasure =
+    std::function<SIZE(const std::wstring& text, const FontSpec& font, int dpi, int wrapWidth)>;
 
 struct LabelLayout {
     std::vector<RECT> boxes; // device pixels, one per label of the plan

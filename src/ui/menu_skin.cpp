@@ -62,8 +62,8 @@ void PaintPopupFrame(HWND popup) {
     ::ReleaseDC(popup, dc);
 }
 
-LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam,
-                               UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR) {
     const LRESULT result = ::DefSubclassProc(popup, message, wParam, lParam);
     switch (message) {
     case WM_NCPAINT:
@@ -90,8 +90,8 @@ LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) {
         // The class comes as the atom 32768 or as its name.
         if (className == MAKEINTATOM(32768) ||
             (!IS_INTRESOURCE(className) && std::wstring_view(className) == L"#32768"))
-            ::SetWindowSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass,
-                                kPopupSubclassId, 0);
+            ::SetWindowSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass, kPopupSubclassId,
+                                0);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -141,7 +141,8 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
               style.surface.background);
     if (item.separator) {
         const int middle = (box.top + box.bottom) / 2;
-        FillSolid(draw.hDC, {box.left + column + Scale(4), middle, box.right - Scale(4), middle + 1},
+        FillSolid(draw.hDC,
+                  {box.left + column + Scale(4), middle, box.right - Scale(4), middle + 1},
                   style.separator);
         return;
     }
@@ -152,8 +153,9 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
     const int glyphSize = item.glyphs->Size();
     item.glyphs->Draw(draw.hDC, item.glyph, box.left + Scale(kColumnPadding),
                       (box.top + box.bottom - glyphSize) / 2, disabled);
-    const COLORREF color =
-        disabled ? style.disabledText : hot ? style.hot.text : style.surface.text;
+    const COLORREF color = disabled ? style.disabledText
+                           : hot    ? style.hot.text
+                                    : style.surface.text;
     DrawText(draw.hDC, item, {box.left + column + Scale(kTextGap), box.top, box.right, box.bottom},
              color, DT_LEFT);
 }
@@ -249,8 +251,8 @@ BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
         measure.itemHeight = static_cast<UINT>(text.cy + Scale(6));
         return TRUE;
     }
-    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + Scale(kTextGap) + text.cx +
-                                          Scale(kRightPadding));
+    measure.itemWidth =
+        static_cast<UINT>(ColumnWidth(*item) + Scale(kTextGap) + text.cx + Scale(kRightPadding));
     measure.itemHeight = static_cast<UINT>(
         std::max<int>(item->glyphs->Size() + Scale(kColumnPadding), text.cy + Scale(10)));
     return TRUE;

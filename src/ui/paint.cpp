@@ -8,8 +8,7 @@
 namespace vexlor::ui {
 
 BufferedPaint::BufferedPaint(HWND window)
-    : window_(window), target_(::BeginPaint(window, &paint_)), ownsPaint_(true),
-      memory_(target_) {
+    : window_(window), target_(::BeginPaint(window, &paint_)), ownsPaint_(true), memory_(target_) {
     Prepare();
 }
 

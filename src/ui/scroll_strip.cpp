@@ -72,10 +72,9 @@ void Paint(HWND window, HDC dc) {
     FillSolid(dc, area, style.scrollTrack);
     const Thumb thumb = ThumbOf(InfoOf(strip), TrackLength(window, strip));
     const int inset = Scale(kThumbInset);
-    RECT box = Vertical(strip) ? RECT{inset, thumb.start, area.right - inset,
-                                      thumb.start + thumb.length}
-                               : RECT{thumb.start, inset, thumb.start + thumb.length,
-                                      area.bottom - inset};
+    RECT box = Vertical(strip)
+                   ? RECT{inset, thumb.start, area.right - inset, thumb.start + thumb.length}
+                   : RECT{thumb.start, inset, thumb.start + thumb.length, area.bottom - inset};
     const int thickness = Vertical(strip) ? area.right - 2 * inset : area.bottom - 2 * inset;
     FillRounded(dc, box, ::MulDiv(thickness / 2, 96, Scale(96)),
                 strip.hot || strip.dragging ? style.scrollThumbHot : style.scrollThumb);
@@ -167,27 +166,16 @@ LRESULT CALLBACK StripProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterStripClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{sizeof(windowClass)};
-    windowClass.lpfnWndProc = &StripProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kStripClass;
-    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"Cannot register the scroll bar class.");
-}
-
 } // namespace
 
 HWND CreateScrollStrip(HWND list, int bar) {
     const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(list, GWLP_HINSTANCE));
-    RegisterStripClass(instance);
+    RegisterControlClass(instance, kStripClass, &StripProcedure);
     const HWND strip = ::CreateWindowExW(0, kStripClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
                                          0, 0, ::GetParent(list), nullptr, instance, nullptr);
     if (!strip)
         ThrowLastError(L"Cannot create a scroll bar.");
-    ::SetWindowLongPtrW(strip, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(new Strip{list, bar}));
+    ::SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Strip{list, bar}));
     return strip;
 }
 

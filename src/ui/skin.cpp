@@ -106,9 +106,8 @@ public:
         return {Color(state + ".Face"), Color(state + ".Border"), Color(state + ".Text")};
     }
     StatefulLook States() {
-        return {State("Normal"),           State("Hot"),     State("Pressed"),
-                State("Disabled"),         Color("Focused.Border"), Number("Radius"),
-                Number("BorderWidth")};
+        return {State("Normal"),         State("Hot"),     State("Pressed"),     State("Disabled"),
+                Color("Focused.Border"), Number("Radius"), Number("BorderWidth")};
     }
 
     // Every value of the section has been taken.
@@ -171,17 +170,16 @@ GaugeStyle ReadGauge(const SkinText& text) {
 
 EditStyle ReadEdit(const SkinText& text) {
     SectionReader read(text, "EDIT");
-    EditStyle style{read.TakeSurface(),
-                    read.Color("Border"),
-                    read.Number("BorderWidth"),
-                    read.Color("Focused.Border"),
-                    {read.Color("Selected.Face"), read.Color("Selected.Face"),
-                     read.Color("Selected.Text")},
-                    {read.Color("Inactive.Face"), read.Color("Inactive.Face"),
-                     read.Color("Inactive.Text")},
-                    read.Color("ScrollTrack"),
-                    read.Color("ScrollThumb"),
-                    read.Color("ScrollThumbHot")};
+    EditStyle style{
+        read.TakeSurface(),
+        read.Color("Border"),
+        read.Number("BorderWidth"),
+        read.Color("Focused.Border"),
+        {read.Color("Selected.Face"), read.Color("Selected.Face"), read.Color("Selected.Text")},
+        {read.Color("Inactive.Face"), read.Color("Inactive.Face"), read.Color("Inactive.Text")},
+        read.Color("ScrollTrack"),
+        read.Color("ScrollThumb"),
+        read.Color("ScrollThumbHot")};
     read.Finish();
     return style;
 }
@@ -211,9 +209,8 @@ MenuStyle ReadMenu(const SkinText& text) {
 std::wstring FromUtf8(const std::string& text) {
     if (text.empty())
         return {};
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                              static_cast<int>(text.size()), nullptr, 0);
+    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                             static_cast<int>(text.size()), nullptr, 0);
     if (length <= 0)
         throw Error(L"The skin's name is not UTF-8 text.");
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
@@ -258,7 +255,7 @@ const Surface& Skin::SurfaceOf(std::wstring_view styleClass) const {
 
 Skin ParseSkin(std::string_view text) {
     const SkinText split = Split(text);
-    std::set<std::string, std::less<>> known{"FORM", "BUTTON", "CHECKBOX", "GAUGE",
+    std::set<std::string, std::less<>> known{"FORM", "BUTTON",    "CHECKBOX",  "GAUGE",
                                              "EDIT", "STATUSBAR", "ALPHAEDIT", "ICOLINE"};
     for (const auto& [name, values] : split.sections)
         if (!known.count(name))

@@ -13,7 +13,7 @@
 namespace vexlor::ui {
 namespace {
 
-constexpr int kGap = 6;       // between glyph and caption, 96-dpi pixels
+constexpr int kGap = 6;        // between glyph and caption, 96-dpi pixels
 constexpr int kFocusInset = 3; // the focus ring inside the face's edge
 
 class SkinnedButton : public SkinnedControl {
@@ -33,34 +33,18 @@ public:
         {
             SelectedObject selected(buffer.Get(), bitmap.Get());
             Paint(buffer.Get(), {0, 0, width, height}, item.itemState);
-            ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, buffer.Get(), 0,
-                     0, SRCCOPY);
+            ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, buffer.Get(), 0, 0,
+                     SRCCOPY);
         }
     }
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_MOUSEMOVE:
-            if (!hot_) {
-                hot_ = true;
-                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Window(), 0};
-                ::TrackMouseEvent(&track);
-                Repaint();
-            }
-            break;
-        case WM_MOUSELEAVE:
-            hot_ = false;
-            Repaint();
-            break;
-        case WM_ERASEBKGND:
+        TrackHot(message);
+        if (message == WM_ERASEBKGND)
             return TRUE; // the whole face is drawn at once
-        case WM_ENABLE:
-            hot_ = false;
-            break;
-        default:
-            break;
-        }
+        if (message == WM_ENABLE)
+            ClearHot();
         return Default(message, wParam, lParam);
     }
 
@@ -70,7 +54,7 @@ private:
             return ControlState::Disabled;
         if (itemState & ODS_SELECTED)
             return ControlState::Pressed;
-        return hot_ ? ControlState::Hot : ControlState::Normal;
+        return Hot() ? ControlState::Hot : ControlState::Normal;
     }
 
     void Paint(HDC dc, RECT box, UINT itemState) const {
@@ -80,8 +64,7 @@ private:
             isDefault_ && (state == ControlState::Normal || state == ControlState::Hot);
         const StateLook& look = asDefault ? style.defaultButton : style.states.In(state);
         PaintParentBackground(Window(), dc);
-        FillRounded(dc, box, style.states.radius, look.face, look.border,
-                    style.states.borderWidth);
+        FillRounded(dc, box, style.states.radius, look.face, look.border, style.states.borderWidth);
         if ((itemState & ODS_FOCUS) && !(itemState & ODS_NOFOCUSRECT))
             PaintFocusRing(dc, box, style.states);
         PaintContent(dc, box, look.text, state);
@@ -100,12 +83,11 @@ private:
         const bool glyphAlone = glyph_.placement == GlyphPlacement::Alone;
         const std::wstring caption = glyphAlone ? std::wstring() : TextOf(Window());
         const int glyphSize = glyph_.glyphs && glyph_.index >= 0 ? glyph_.glyphs->Size() : 0;
-        SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(
-                                    ::SendMessageW(Window(), WM_GETFONT, 0, 0)));
+        SelectedObject font(dc,
+                            reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
         SIZE text{0, 0};
         if (!caption.empty())
-            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()),
-                                    &text);
+            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
         const int gap = glyphSize && text.cx ? Scale(kGap) : 0;
         const int shift = state == ControlState::Pressed ? 1 : 0;
         int x = (box.left + box.right - glyphSize - gap - text.cx) / 2 + shift;
@@ -131,7 +113,6 @@ private:
     }
 
     bool isDefault_;
-    bool hot_ = false;
     ButtonGlyph glyph_;
 };
 

@@ -39,35 +39,10 @@ bool StockPaintsOn(UINT message) {
 class SkinnedCheckBox : public SkinnedControl {
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return TRUE;
-        case WM_PAINT: {
-            BufferedPaint paint(Window());
-            Paint(paint.Dc(), paint.Area());
-            return 0;
-        }
-        case WM_PRINTCLIENT: {
-            RECT area;
-            ::GetClientRect(Window(), &area);
-            Paint(reinterpret_cast<HDC>(wParam), area);
-            return 0;
-        }
-        case WM_MOUSEMOVE:
-            if (!hot_) {
-                hot_ = true;
-                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Window(), 0};
-                ::TrackMouseEvent(&track);
-                Repaint();
-            }
-            break;
-        case WM_MOUSELEAVE:
-            hot_ = false;
-            Repaint();
-            break;
-        default:
-            break;
-        }
+        LRESULT painted = 0;
+        if (HandlePainting(message, wParam, painted))
+            return painted;
+        TrackHot(message);
         if (!StockPaintsOn(message))
             return Default(message, wParam, lParam);
         // The system's own drawing is skipped while the control seems hidden; then the skin's.
@@ -88,7 +63,7 @@ private:
             return ControlState::Disabled;
         if (buttonState & BST_PUSHED)
             return ControlState::Pressed;
-        return hot_ ? ControlState::Hot : ControlState::Normal;
+        return Hot() ? ControlState::Hot : ControlState::Normal;
     }
 
     bool FocusShown(LRESULT buttonState) const {
@@ -96,7 +71,7 @@ private:
         return (buttonState & BST_FOCUS) && !(uiState & UISF_HIDEFOCUS);
     }
 
-    void Paint(HDC dc, const RECT& area) const {
+    void Paint(HDC dc, const RECT& area) override {
         const CheckBoxStyle& style = ActiveSkin().checkBox;
         const LRESULT buttonState = ::SendMessageW(Window(), BM_GETSTATE, 0, 0);
         const bool checked = (buttonState & BST_CHECKED) != 0;
@@ -142,8 +117,6 @@ private:
         const int corner = 2 * (Scale(states.radius) + Scale(2));
         ::RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
     }
-
-    bool hot_ = false;
 };
 
 } // namespace

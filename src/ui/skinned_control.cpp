@@ -53,8 +53,42 @@ void SkinnedControl::Repaint() const {
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
-LRESULT CALLBACK SkinnedControl::Procedure(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam, UINT_PTR id, DWORD_PTR self) noexcept {
+bool SkinnedControl::HandlePainting(UINT message, WPARAM wParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+    case WM_ERASEBKGND:
+        result = TRUE; // the whole area is drawn at once
+        return true;
+    case WM_PAINT: {
+        BufferedPaint paint(window_);
+        Paint(paint.Dc(), paint.Area());
+        return true;
+    }
+    case WM_PRINTCLIENT: {
+        RECT area;
+        ::GetClientRect(window_, &area);
+        Paint(reinterpret_cast<HDC>(wParam), area);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void SkinnedControl::TrackHot(UINT message) {
+    if (message == WM_MOUSEMOVE && !hot_) {
+        hot_ = true;
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window_, 0};
+        ::TrackMouseEvent(&track);
+        Repaint();
+    } else if (message == WM_MOUSELEAVE) {
+        hot_ = false;
+        Repaint();
+    }
+}
+
+LRESULT CALLBACK SkinnedControl::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self) noexcept {
     auto* painter = reinterpret_cast<SkinnedControl*>(self);
     if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(window, &SkinnedControl::Procedure, id);

@@ -35,11 +35,23 @@ protected:
     // Redraws the whole control at once.
     void Repaint() const;
 
+    // For a kind that draws its whole client area itself: answers WM_ERASEBKGND, WM_PAINT
+    // (through a buffer) and WM_PRINTCLIENT with Paint. True when `message` was one of them.
+    bool HandlePainting(UINT message, WPARAM wParam, LRESULT& result);
+    virtual void Paint(HDC, const RECT&) {}
+
+    // Follows the mouse over the control (WM_MOUSEMOVE, WM_MOUSELEAVE) and repaints as it
+    // comes and goes; Hot() tells whether it is over the control now.
+    void TrackHot(UINT message);
+    bool Hot() const { return hot_; }
+    void ClearHot() { hot_ = false; }
+
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self) noexcept;
 
     HWND window_ = nullptr;
+    bool hot_ = false;
 };
 
 // The one place that answers, for every window of the program, the messages by which a child

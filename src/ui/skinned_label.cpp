@@ -1,3 +1,4 @@
+#include "ui/controls.h"
 #include "ui/paint.h"
 #include "ui/skin.h"
 #include "ui/skinned_control.h"
@@ -35,20 +36,10 @@ public:
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        LRESULT painted = 0;
+        if (HandlePainting(message, wParam, painted))
+            return painted;
         switch (message) {
-        case WM_ERASEBKGND:
-            return TRUE;
-        case WM_PAINT: {
-            BufferedPaint paint(Window());
-            Paint(paint.Dc(), paint.Area());
-            return 0;
-        }
-        case WM_PRINTCLIENT: {
-            RECT area;
-            ::GetClientRect(Window(), &area);
-            Paint(reinterpret_cast<HDC>(wParam), area);
-            return 0;
-        }
         case WM_SETTEXT:
         case WM_ENABLE:
         case WM_SETFONT: {
@@ -61,8 +52,8 @@ protected:
         }
     }
 
-private:
-    void Paint(HDC dc, RECT area) const {
+    void Paint(HDC dc, const RECT& drawn) override {
+        RECT area = drawn;
         PaintParentBackground(Window(), dc);
         const HWND parent = ::GetParent(Window());
         const COLORREF color =
@@ -71,19 +62,13 @@ private:
         ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, color);
-        const std::wstring text = TextOfWindow();
+        const std::wstring text = TextOf(Window());
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
                     DrawTextFlags(::GetWindowLongPtrW(Window(), GWL_STYLE)));
         ::RestoreDC(dc, saved);
     }
 
-    std::wstring TextOfWindow() const {
-        const int length = ::GetWindowTextLengthW(Window());
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(::GetWindowTextW(Window(), text.data(), length + 1)));
-        return text;
-    }
-
+private:
     std::optional<COLORREF> fixedColor_;
 };
 

@@ -92,8 +92,7 @@ public:
         SelectedObject selected(dc.Get(), font);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.Get(), &metrics);
-        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0,
-                       metrics.tmHeight + Scale(kItemPadding));
+        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0, metrics.tmHeight + Scale(kItemPadding));
     }
 
 protected:

@@ -16,36 +16,21 @@ namespace {
 int FilledWidth(int width, int low, int high, int position) {
     if (high <= low)
         return 0;
-    const double share =
-        std::clamp(static_cast<double>(position - low) / (static_cast<double>(high) - low), 0.0,
-                   1.0);
+    const double share = std::clamp(
+        static_cast<double>(position - low) / (static_cast<double>(high) - low), 0.0, 1.0);
     return static_cast<int>(share * width + 0.5);
 }
 
 class SkinnedProgress : public SkinnedControl {
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
-        switch (message) {
-        case WM_ERASEBKGND:
-            return TRUE;
-        case WM_PAINT: {
-            BufferedPaint paint(Window());
-            Paint(paint.Dc(), paint.Area());
-            return 0;
-        }
-        case WM_PRINTCLIENT: {
-            RECT area;
-            ::GetClientRect(Window(), &area);
-            Paint(reinterpret_cast<HDC>(wParam), area);
-            return 0;
-        }
-        default:
-            return Default(message, wParam, lParam);
-        }
+        LRESULT painted = 0;
+        if (HandlePainting(message, wParam, painted))
+            return painted;
+        return Default(message, wParam, lParam);
     }
 
-private:
-    void Paint(HDC dc, const RECT& area) const {
+    void Paint(HDC dc, const RECT& area) override {
         const GaugeStyle& style = ActiveSkin().gauge;
         PBRANGE range{};
         ::SendMessageW(Window(), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));

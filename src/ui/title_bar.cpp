@@ -7,9 +7,9 @@ namespace {
 
 // GetProcAddress's result as the function it is.
 template <typename Function> Function Procedure(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(
-                        reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                  : nullptr;
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+               : nullptr;
 }
 
 // Not in every SDK's headers: the attributes by their numbers.
@@ -25,8 +25,7 @@ constexpr DWORD kFirstCaptionColorBuild = 22000; // Windows 11
 // The build from ntdll itself: GetVersionEx answers what the manifest allows it to.
 DWORD WindowsBuild() {
     using Query = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-    const auto query =
-        Procedure<Query>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetNtVersionNumbers");
+    const auto query = Procedure<Query>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetNtVersionNumbers");
     DWORD major = 0, minor = 0, build = 0;
     if (query)
         query(&major, &minor, &build);
