@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Vexlor and starts it under Wine. With no display, it runs on a virtual one, saves a
-# screenshot of the window to build/vexlor-screenshot.png and closes the program again.
+# screenshot of that display to build/vexlor-screenshot.png and closes the program again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,14 +34,18 @@ if [ -z "$window" ]; then
   WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
   exit 1
 fi
-sleep 2 # let the window paint
-import -window "$window" "$shot"
-echo "Screenshot of the running program: $shot"
-# Close it as a user would, so that it saves its settings and ends by itself.
-xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 2>/dev/null || true
-for _ in $(seq 1 50); do
+sleep 3 # let the window paint, and the tips come up one second after the start
+import -window root -crop 1280x1024+0+0 -trim "$shot"
+echo "Screenshot of the virtual display: $shot"
+# Close it as a user would, so that it saves its settings and ends by itself: the tips first,
+# which have the keyboard, then the main window.
+for _ in $(seq 1 5); do
   kill -0 "$pid" 2>/dev/null || break
-  sleep 0.2
+  xdotool key --clearmodifiers alt+F4 2>/dev/null || true
+  for _ in $(seq 1 10); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
 done
 WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
