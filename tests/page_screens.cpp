@@ -193,6 +193,8 @@ int wmain(int argc, wchar_t** argv) {
     vexlor::wizard::TMainForm mainForm;
     form = &mainForm;
     mainForm.Create();
+    // No start-up dialogs or welcome page: the pictures are of the pages themselves.
+    ::KillTimer(mainForm.Handle(), vexlor::wizard::TMainForm::IdTimerDialogs);
     mainForm.Show(SW_SHOWNORMAL);
     Capture(0);
 

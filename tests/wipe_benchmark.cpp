@@ -148,6 +148,8 @@ int wmain(int argc, wchar_t** argv) {
                                               vexlor::ApplicationTitle);
     vexlor::wizard::TMainForm form;
     form.Create();
+    // No start-up dialogs in the middle of what is measured.
+    ::KillTimer(form.Handle(), vexlor::wizard::TMainForm::IdTimerDialogs);
     try {
         const auto files = FilesAt(argv[2]);
         if (mode == L"inprocess")
