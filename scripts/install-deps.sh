@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need (as root, or via sudo),
-# then the picture libraries Debian has no mingw-w64 build of (scripts/build-deps.sh).
+# Installs the Debian packages the build, the program, the installer (nsis) and the tests need
+# (as root, or via sudo), then the picture libraries Debian has no mingw-w64 build of
+# (scripts/build-deps.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
           imagemagick xdotool coreutils bc libz-mingw-w64-dev
-          fonts-wine)
+          fonts-wine nsis)
 
 missing=()
 for p in "${packages[@]}"; do
