@@ -57,6 +57,8 @@ BrandingText "${MAKER}"
 
 UninstPage custom un.OptionsPage un.OptionsPageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} удален с вашего компьютера.$\r$\n$\r$\n\
+  Нажмите кнопку «Готово», чтобы закрыть мастер."
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "Russian"
@@ -146,7 +148,7 @@ Function un.OptionsPage
   nsDialogs::Create 1018
   Pop $0
   ${NSD_CreateLabel} 0 0 100% 48u "${PRODUCT} будет удален из папки:$\r$\n$INSTDIR$\r$\n$\r$\n\
-    Ярлык в меню $\"Пуск$\", запись в списке установленных программ и связь с файлами .DRVK \
+    Ярлык в меню «Пуск», запись в списке установленных программ и связь с файлами .DRVK \
     тоже будут удалены."
   Pop $0
   ${NSD_CreateLabel} 0 60u 100% 24u "Настройки программы остаются на компьютере и пригодятся, \
