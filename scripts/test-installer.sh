@@ -3,7 +3,8 @@
 # never ~/.wine): a silent install; the program started from its Start menu shortcut; the
 # uninstaller and the installer refusing while it runs; a second install over the first; a
 # silent uninstall that leaves only the settings; an uninstall through the pages with the box for
-# the settings ticked; and the installer's welcome page, saved to build/screenshots/installer.png. Registered with ctest; builds the installer first.
+# the settings ticked; and the installer's welcome page, saved to build/screenshots/installer.png.
+# Registered with ctest; builds the installer first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
@@ -101,7 +102,7 @@ run "$setup" /S || fail "the silent install ended with $?"
 expect_installed
 
 echo "start from the Start menu"
-run start "$shortcut"
+run start "$shortcut" || fail "the shortcut does not start"
 expect_program_window
 has_key "$association_key\\shell\\open\\command" || fail "the program wrote no .DRVK association"
 expect_value "(Default)" "REG_SZ \"$inst\\vexlor.exe\" \"%1\""
@@ -115,7 +116,7 @@ status=0
 run "$setup" /S || status=$?
 [ "$status" -eq 2 ] || fail "the silent install while running ended with $status"
 # As a user would: the uninstaller hands over to its copy, which says why and ends when closed.
-run "$inst\\uninstall.exe"
+run "$inst\\uninstall.exe" || fail "the uninstaller does not start"
 run "$probe" wait uninstaller 60 || fail "no message from the uninstaller"
 grep -q "пока программа запущена" "$out" || fail "unexpected message: $(text)"
 run "$probe" close uninstaller 60 || fail "the uninstaller did not end"
@@ -128,14 +129,14 @@ close_program
 echo "second install over the first"
 run "$setup" /S || fail "the second install ended with $?"
 expect_installed
-run start "$inst\\vexlor.exe"
+run start "$inst\\vexlor.exe" || fail "the installed program does not start"
 expect_program_window
 close_program
 
 echo "silent uninstall"
 run "$inst\\uninstall.exe" /S || fail "the silent uninstall ended with $?"
 # The uninstaller's copy in %TEMP% does the work: wait until every program in the prefix ended.
-wineserver -w
+timeout 120 wineserver -w || fail "the uninstaller did not end"
 [ ! -e "$dir" ] || fail "the program's folder is left: $(ls -R "$dir")"
 [ ! -e "$(unix_path "$shortcut")" ] || fail "the Start menu shortcut is left"
 [ ! -e "$appdata_maker" ] || fail "the data folder is left"
@@ -146,7 +147,7 @@ expect_value NotFirstRun "REG_DWORD 0x1"
 
 echo "uninstall through the pages, the box for the settings ticked"
 run "$setup" /S || fail "the third install ended with $?"
-run "$inst\\uninstall.exe"
+run "$inst\\uninstall.exe" || fail "the uninstaller does not start"
 run "$probe" tick uninstaller 60 || fail "no check box for the settings in the uninstaller"
 run "$probe" next uninstaller 60 || fail "the uninstaller's button cannot be pressed"
 # Once the entry is gone the work is under way; the finish page's button then ends it.
@@ -155,7 +156,7 @@ for _ in $(seq 1 100); do
   sleep 0.2
 done
 run "$probe" next uninstaller 60 || fail "the uninstaller did not come to its finish page"
-wineserver -w
+timeout 120 wineserver -w || fail "the uninstaller did not end after its finish page"
 [ ! -e "$dir" ] || fail "the program's folder is left after the uninstall through the pages"
 ! has_key "$settings_key" || fail "the settings are left though the box was ticked"
 ! has_key 'HKCU\Software\Keltro Software' || fail "the maker's empty key is left"
