@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need (as root, or via sudo),
+# Installs the Debian packages the build, the program, the installer (nsis) and the tests need (as root, or via sudo),
 # then the picture libraries Debian has no mingw-w64 build of (scripts/build-deps.sh).
 # With package names as arguments, installs just those that are missing (for the scripts that
 # need tools of their own: fuzzing, rendering the artwork).
@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
           imagemagick xdotool coreutils bc libz-mingw-w64-dev
-          fonts-wine)
+          fonts-wine nsis)
 [ $# -gt 0 ] && packages=("$@")
 
 missing=()

@@ -96,6 +96,16 @@ for t in ssd recent; do
   checks+=("$help/$t.jpg 360x94 opaque")
 done
 
+# The installer's welcome and finish pages: a 164 x 314 side picture in the skin's window colour
+# with the icon and the welcome page's picture; NSIS takes a BMP without alpha.
+rsvg-convert -w 96 -h 96 -o "$tmp/side-icon.png" "$svg/icon/icon.svg"
+rsvg-convert -w 128 -h 128 -o "$tmp/side-welcome.png" "$svg/pages/welcome.svg"
+mkdir -p "$art/installer"
+$convert -size 164x314 'xc:#1C1C1E' "$tmp/side-icon.png" -gravity north -geometry +0+36 -composite \
+  "$tmp/side-welcome.png" -gravity south -geometry +0+40 -composite -alpha off -strip \
+  "BMP3:$art/installer/wizard.bmp"
+checks+=("$art/installer/wizard.bmp 164x314 opaque")
+
 # Check every output.
 fail=0
 for c in "${checks[@]}"; do

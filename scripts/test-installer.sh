@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# The installer end to end under Wine, in a fresh prefix of its own (never the shared test prefix,
+# never ~/.wine): a silent install; the program started from its Start menu shortcut; the
+# uninstaller and the installer refusing while it runs; a second install over the first; a
+# silent uninstall that leaves only the settings; an uninstall through the pages with the box for
+# the settings ticked; and the installer's welcome page, saved to build/screenshots/installer.png.
+# Registered with ctest; builds the installer first.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh"
+build=${VEXLOR_BUILD_DIR:-$root/build}
+
+# The installer is not part of ALL; the probe is, but this script may be run on its own.
+cmake --build "$build" --target installer vexlor_window_probe
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+setup="$build/installer/vexlor-$version-setup.exe"
+probe="$build/tests/vexlor_window_probe.exe"
+
+work="$build/installer-test"
+rm -rf "$work"
+mkdir -p "$work"
+log="$work/wine.log"
+export WINEPREFIX="$work/prefix"
+vexlor_fresh_prefix "$WINEPREFIX"
+vexlor_ensure_display
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "${VEXLOR_XVFB_PID:-}" ] && kill "$VEXLOR_XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+# Runs a Windows program with its output in $out and its errors in the log, never on ctest's
+# pipes: a wineserver started by the call would hold them open. Returns the program's exit code.
+out="$work/out"
+run() { wine "$@" </dev/null >"$out" 2>>"$log"; }
+text() { tr -d '\r' <"$out"; }
+unix_path() { local p=${1#C:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
+
+run cmd /c 'echo %LOCALAPPDATA%'
+inst="$(text)\\Programs\\Vexlor"
+run cmd /c 'echo %APPDATA%'
+shortcut="$(text)\\Microsoft\\Windows\\Start Menu\\Programs\\Vexlor.lnk"
+appdata_maker="$(unix_path "$(text)")/Keltro Software"
+dir=$(unix_path "$inst")
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vexlor'
+association_key='HKCU\Software\Classes\.DRVK'
+settings_key='HKCU\Software\Keltro Software\Vexlor'
+
+has_key() { run reg query "$1"; }
+# Checks one value of the key last queried, as reg prints it: "REG_SZ text", "REG_DWORD 0x1".
+expect_value() {
+  local got
+  got=$(text | sed -n "s/^    $1    \(REG_[A-Z_]*\)    /\1 /p")
+  [ "$got" = "$2" ] || fail "$1 is '$got', expected '$2'"
+}
+
+expect_installed() {
+  local picture bytes size
+  cmp "$build/src/vexlor.exe" "$dir/vexlor.exe" || fail "vexlor.exe differs from the build's"
+  cmp "$build/src/Answers.dat" "$dir/Answers.dat" || fail "Answers.dat differs from the build's"
+  for picture in "$build"/src/Resourse/Help/*; do
+    cmp "$picture" "$dir/Resourse/Help/${picture##*/}" || fail "picture ${picture##*/} differs"
+  done
+  [ -f "$dir/uninstall.exe" ] || fail "no uninstall.exe"
+  [ -f "$(unix_path "$shortcut")" ] || fail "no Start menu shortcut"
+  has_key "$uninstall_key" || fail "no entry among the installed programs"
+  expect_value DisplayName "REG_SZ Vexlor"
+  expect_value DisplayVersion "REG_SZ $version"
+  expect_value Publisher "REG_SZ Keltro Software"
+  expect_value DisplayIcon "REG_SZ $inst\\vexlor.exe,0"
+  expect_value InstallLocation "REG_SZ $inst"
+  expect_value UninstallString "REG_SZ \"$inst\\uninstall.exe\""
+  expect_value QuietUninstallString "REG_SZ \"$inst\\uninstall.exe\" /S"
+  expect_value NoModify "REG_DWORD 0x1"
+  expect_value NoRepair "REG_DWORD 0x1"
+  # KiB of what lies in the folder, give or take the rounding of each file.
+  bytes=$(find "$dir" -type f -printf '%s\n' | paste -sd+ | bc)
+  size=$(($(text | sed -n 's/^    EstimatedSize    REG_DWORD    //p')))
+  [ $((size - bytes / 1024)) -ge -16 ] && [ $((size - bytes / 1024)) -le 16 ] ||
+    fail "EstimatedSize $size KiB for $bytes bytes"
+}
+
+# Waits for the main window (its class and caption) and checks that it is the installed program.
+expect_program_window() {
+  run "$probe" wait main 60 || fail "no main window of Vexlor"
+  local image
+  image=$(text | sed -n 1p)
+  [ "$image" = "$inst\\vexlor.exe" ] || fail "the window is not the installed program's: $image"
+}
+
+close_program() {
+  run "$probe" close main 60 || fail "Vexlor did not end on close"
+  [ "$(text)" = 0 ] || fail "Vexlor ended with $(text)"
+}
+
+echo "silent install"
+run "$setup" /S || fail "the silent install ended with $?"
+expect_installed
+
+echo "start from the Start menu"
+run start "$shortcut" || fail "the shortcut does not start"
+expect_program_window
+has_key "$association_key\\shell\\open\\command" || fail "the program wrote no .DRVK association"
+expect_value "(Default)" "REG_SZ \"$inst\\vexlor.exe\" \"%1\""
+[ -d "$appdata_maker/Vexlor" ] || fail "the program made no data folder"
+
+echo "refusals while the program runs"
+status=0
+run "$inst\\uninstall.exe" /S "_?=$inst" || status=$?
+[ "$status" -eq 2 ] || fail "the silent uninstall while running ended with $status"
+status=0
+run "$setup" /S || status=$?
+[ "$status" -eq 2 ] || fail "the silent install while running ended with $status"
+# As a user would: the uninstaller hands over to its copy, which says why and ends when closed.
+run "$inst\\uninstall.exe" || fail "the uninstaller does not start"
+run "$probe" wait uninstaller 60 || fail "no message from the uninstaller"
+grep -q "пока программа запущена" "$out" || fail "unexpected message: $(text)"
+run "$probe" close uninstaller 60 || fail "the uninstaller did not end"
+[ "$(text)" = 2 ] || fail "the uninstaller ended with $(text) after its message"
+expect_installed
+has_key "$association_key" || fail "the association went while the program runs"
+expect_program_window
+close_program
+
+echo "second install over the first"
+run "$setup" /S || fail "the second install ended with $?"
+expect_installed
+run start "$inst\\vexlor.exe" || fail "the installed program does not start"
+expect_program_window
+close_program
+
+echo "silent uninstall"
+run "$inst\\uninstall.exe" /S || fail "the silent uninstall ended with $?"
+# The uninstaller's copy in %TEMP% does the work: wait until every program in the prefix ended.
+timeout 120 wineserver -w || fail "the uninstaller did not end"
+[ ! -e "$dir" ] || fail "the program's folder is left: $(ls -R "$dir")"
+[ ! -e "$(unix_path "$shortcut")" ] || fail "the Start menu shortcut is left"
+[ ! -e "$appdata_maker" ] || fail "the data folder is left"
+! has_key "$uninstall_key" || fail "the entry among the installed programs is left"
+! has_key "$association_key" || fail "the .DRVK association is left"
+has_key "$settings_key" || fail "the settings went with a silent uninstall"
+expect_value NotFirstRun "REG_DWORD 0x1"
+
+echo "uninstall through the pages, the box for the settings ticked"
+run "$setup" /S || fail "the third install ended with $?"
+run "$inst\\uninstall.exe" || fail "the uninstaller does not start"
+run "$probe" tick uninstaller 60 || fail "no check box for the settings in the uninstaller"
+run "$probe" next uninstaller 60 || fail "the uninstaller's button cannot be pressed"
+# Once the entry is gone the work is under way; the finish page's button then ends it.
+for _ in $(seq 1 100); do
+  has_key "$uninstall_key" || break
+  sleep 0.2
+done
+run "$probe" next uninstaller 60 || fail "the uninstaller did not come to its finish page"
+timeout 120 wineserver -w || fail "the uninstaller did not end after its finish page"
+[ ! -e "$dir" ] || fail "the program's folder is left after the uninstall through the pages"
+! has_key "$settings_key" || fail "the settings are left though the box was ticked"
+! has_key 'HKCU\Software\Keltro Software' || fail "the maker's empty key is left"
+
+echo "welcome page"
+wine "$setup" </dev/null >>"$log" 2>&1 &
+setup_pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Установка Vexlor$') ||
+  fail "the installer showed no window"
+sleep 1 # let it paint
+mkdir -p "$build/screenshots"
+import -window "$window" "$build/screenshots/installer.png"
+kill "$setup_pid" 2>/dev/null || true
+echo "installer test passed; welcome page: $build/screenshots/installer.png"
