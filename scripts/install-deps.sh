@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program, the installer (nsis) and the tests need (as root, or via sudo),
-# then the picture libraries Debian has no mingw-w64 build of (scripts/build-deps.sh).
+# Installs the Debian packages the build, the program, the installer (nsis) and the tests need
+# (as root, or via sudo), then the picture libraries Debian has no mingw-w64 build of
+# (scripts/build-deps.sh).
 # With package names as arguments, installs just those that are missing (for the scripts that
 # need tools of their own: fuzzing, rendering the artwork).
 set -euo pipefail
