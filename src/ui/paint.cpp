@@ -19,8 +19,7 @@ BufferedPaint::BufferedPaint(HWND window, HDC target)
 
 void BufferedPaint::Prepare() {
     ::GetClientRect(window_, &area_);
-    bitmap_.Reset(::CreateCompatibleBitmap(target_, std::max<LONG>(area_.right, 1),
-                                           std::max<LONG>(area_.bottom, 1)));
+    bitmap_ = CreateBuffer(area_.right, area_.bottom);
     previous_ = ::SelectObject(memory_.Get(), bitmap_.Get());
     // Text and lines drawn in the buffer take the window's font.
     ::SelectObject(memory_.Get(),
@@ -33,6 +32,14 @@ BufferedPaint::~BufferedPaint() {
     ::SelectObject(memory_.Get(), previous_);
     if (ownsPaint_)
         ::EndPaint(window_, &paint_);
+}
+
+UniqueBitmap CreateBuffer(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), std::max(width, 1), -std::max(height, 1), 1, 32,
+                      BI_RGB};
+    void* bits = nullptr;
+    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
 void FillSolid(HDC dc, const RECT& box, COLORREF color) {

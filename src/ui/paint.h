@@ -36,6 +36,10 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// A 32-bpp bitmap in the program's own memory, to draw in before it goes to the screen: the
+// system draws in it without a round trip to the display (as a screen-compatible bitmap needs).
+UniqueBitmap CreateBuffer(int width, int height);
+
 // Fills `box` with `face`, rounded by `radius` (96-dpi pixels), with a border of `borderWidth`
 // in `border` when the width is not 0.
 void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF border = 0,

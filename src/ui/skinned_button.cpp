@@ -29,7 +29,7 @@ public:
         const int width = item.rcItem.right - item.rcItem.left;
         const int height = item.rcItem.bottom - item.rcItem.top;
         MemoryDc buffer(item.hDC);
-        UniqueBitmap bitmap(::CreateCompatibleBitmap(item.hDC, width, height));
+        const UniqueBitmap bitmap = CreateBuffer(width, height);
         {
             SelectedObject selected(buffer.Get(), bitmap.Get());
             Paint(buffer.Get(), {0, 0, width, height}, item.itemState);
