@@ -1,9 +1,8 @@
 #include "dialogs/dlg_answers.h"
 
-#include <commctrl.h>
-
 #include "base/resource_ids.h"
 #include "dialogs/tips.h"
+#include "platform/file_system.h"
 #include "settings/file_type.h"
 #include "settings/settings.h"
 #include "ui/controls.h"
@@ -149,7 +148,7 @@ void TFormUserAnswer::ShowRandomAnswer() {
 void TFormUserAnswer::ShowTipPicture(const std::wstring& pictureName) {
     // A name that leaves the pictures' folder shows nothing, as a missing picture does.
     const auto path = TipPicturePath(programFolder_, pictureName);
-    if (!path || ::GetFileAttributesW(path->c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!path || platform::ProbePath(*path) != platform::PathKind::File)
         return;
     ui::SetPicture(ImageInfo, ui::ToBitmap(ui::LoadPictureFile(*path)));
 }

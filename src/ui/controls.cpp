@@ -132,23 +132,10 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-} // namespace
-
-void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{sizeof(windowClass)};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"Cannot register a control class.");
-}
-
-namespace {
-
-SIZE MeasureText(const std::wstring& text, const FontSpec& font) {
+// The size of `text` on one line in `font`, in the screen's pixels.
+SIZE MeasureInFont(HFONT font, const std::wstring& text) {
     WindowDc screen(nullptr);
-    SelectedObject selected(screen.Get(), GetFont(font));
+    SelectedObject selected(screen.Get(), font);
     RECT box{0, 0, 0, 0};
     ::DrawTextW(screen.Get(), text.c_str(), static_cast<int>(text.size()), &box,
                 DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -160,12 +147,22 @@ SIZE MeasureText(const std::wstring& text, const FontSpec& font) {
 Bounds SizedToText(const Bounds& bounds, const std::wstring& text, const FontSpec& font) {
     if (bounds.width != 0)
         return bounds;
-    const SIZE size = MeasureText(text, font);
+    const SIZE size = MeasureInFont(GetFont(font), text);
     return {bounds.x, bounds.y, ::MulDiv(size.cx, 96, ScreenDpi()) + 1,
             ::MulDiv(size.cy, 96, ScreenDpi())};
 }
 
 } // namespace
+
+void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{sizeof(windowClass)};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        ThrowLastError(L"Cannot register a control class.");
+}
 
 int Scale(int pixels) {
     return ::MulDiv(pixels, ScreenDpi(), 96);

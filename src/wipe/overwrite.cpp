@@ -21,9 +21,10 @@ namespace {
 constexpr int kDeleteAttempts = 51;
 constexpr DWORD kDeleteWaitMilliseconds = 100;
 constexpr wchar_t kWriteError[] = L"Stream write error";
-// Deleting a large file takes the system a while, since its blocks and cached pages are freed
-// in that one call (about 170 ms for 512 MiB on Linux under Wine). From this size on the
-// delete runs on a helper thread, and the window gets its messages every kAnswerInterval.
+// Deleting a large file can take the system a while, since its blocks and cached pages are
+// freed in that one call. From this size on the delete runs on a helper thread, and the
+// window gets its messages every kAnswerInterval meanwhile. (Under Wine the delete is done by
+// Wine's server, which the window's messages pass through too, so there it still waits.)
 constexpr std::uint64_t kSlowDeleteBytes = std::uint64_t{32} << 20;
 constexpr auto kAnswerInterval = std::chrono::milliseconds(20);
 // A one-letter name has only 62 others; beyond that many tries the folder is not the reason.

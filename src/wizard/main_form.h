@@ -5,10 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "base/handles.h"
 #include "ui/glyphs.h"
 #include "ui/hints.h"
 #include "ui/menu_skin.h"
