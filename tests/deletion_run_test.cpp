@@ -89,20 +89,27 @@ protected:
         return originalNames_.count(path) ? originalNames_[path] : path;
     }
 
-    // Every delete goes through here: `onDelete` may act first, then the file is deleted for
-    // real unless it is listed in `undeletable_`.
-    ScopedSeam<platform::DeleteFileSignature> deletes_{
+    // Every delete, through the open file or by name, goes through here: `onDelete` may act
+    // first, then the file is deleted for real unless it is listed in `undeletable_`.
+    bool Delete(const std::wstring& renamed, const std::function<bool()>& realDelete) {
+        const std::wstring path = OriginalName(renamed);
+        deleteCalls_.push_back(path);
+        hourglassDuringRun_ = ui::AppCursorIsWait();
+        pageDuringRun_ = form_.ActivePage();
+        if (onDelete_)
+            onDelete_(path);
+        for (const auto& stuck : undeletable_)
+            if (stuck == path)
+                return false;
+        return realDelete();
+    }
+    ScopedSeam<platform::DeleteOpenFileSignature> deletesOfOpenFiles_{
+        platform::DeleteOpenFileApi, [this](HANDLE file, const std::wstring& renamed) {
+            return Delete(renamed, [&] { return platform::DeleteOpenFileDirect(file, renamed); });
+        }};
+    ScopedSeam<platform::DeleteFileSignature> deletesByName_{
         platform::DeleteFileApi, [this](const std::wstring& renamed) {
-            const std::wstring path = OriginalName(renamed);
-            deleteCalls_.push_back(path);
-            hourglassDuringRun_ = ui::AppCursorIsWait();
-            pageDuringRun_ = form_.ActivePage();
-            if (onDelete_)
-                onDelete_(path);
-            for (const auto& stuck : undeletable_)
-                if (stuck == path)
-                    return false;
-            return ::DeleteFileW(renamed.c_str()) != FALSE;
+            return Delete(renamed, [&] { return ::DeleteFileW(renamed.c_str()) != FALSE; });
         }};
     ScopedSeam<platform::SleepSignature> noSleep_{platform::SleepApi, [](DWORD) {}};
     ScopedSeam<platform::MessageBoxSignature> boxes_{
@@ -320,6 +327,71 @@ TEST_F(DeletionRun, FileThatCannotBeToldMissingLeadsToTheWarning) {
         form_.BtnBackClick(); // to the file page again, for the next run
     }
     EXPECT_TRUE(deleteCalls_.empty());
+}
+
+TEST_F(DeletionRun, NameWithATrailingDotOrSpaceDestroysThatFileNotItsNeighbour) {
+    // As Linux shares, WSL and some archives make them; the system's reading of a path drops
+    // the dot and the space.
+    std::vector<std::wstring> chosen;
+    for (const std::wstring name : {L"report.txt", L"notes.txt"}) {
+        folder_.MakeFile(name, 20, 'n');
+        const std::wstring trailing = name + (name == L"report.txt" ? L"." : L" ");
+        chosen.push_back(folder_.PathOf(trailing));
+        const HANDLE file = ::CreateFileW((L"\\\\?\\" + chosen.back()).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        ::CloseHandle(file);
+        AddEntry(chosen.back());
+    }
+
+    PressNext();
+
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(deleteCalls_, chosen);
+    for (const std::wstring& path : chosen)
+        EXPECT_FALSE(Exists(L"\\\\?\\" + path)) << "the chosen file stayed";
+    EXPECT_EQ(ReadAll(folder_.PathOf(L"report.txt")), std::vector<char>(20, 'n'));
+    EXPECT_EQ(ReadAll(folder_.PathOf(L"notes.txt")), std::vector<char>(20, 'n'));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, LinksAreLeftAsTheyAreWithWhatTheyNameAndLeadToTheWarning) {
+    // A symbolic link to a file, a junction or mount point (they share a tag) and a link to a
+    // folder, as this file system cannot make them: real files and folders that the system
+    // says are such links.
+    const std::wstring fileLink = folder_.MakeFile(L"link.txt", 10, 'l');
+    const std::wstring junction = folder_.PathOf(L"junction");
+    ::CreateDirectoryW(junction.c_str(), nullptr);
+    const std::wstring inside = folder_.MakeFile(L"junction\\inside.txt", 10, 'i');
+    ScopedSeam<platform::GetFileAttributesSignature> attributes(
+        platform::GetFileAttributesApi, [](const std::wstring& path) {
+            return ::GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_REPARSE_POINT;
+        });
+    DWORD tag = IO_REPARSE_TAG_SYMLINK;
+    ScopedSeam<platform::QueryAttributeTagSignature> tags(
+        platform::QueryAttributeTagApi, [&](HANDLE file, platform::AttributeTag& info) {
+            FILE_ATTRIBUTE_TAG_INFO real{};
+            ::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &real, sizeof(real));
+            info = {real.FileAttributes | FILE_ATTRIBUTE_REPARSE_POINT, tag};
+            return true;
+        });
+    const std::pair<std::wstring, DWORD> links[] = {{fileLink, IO_REPARSE_TAG_SYMLINK},
+                                                    {junction, IO_REPARSE_TAG_MOUNT_POINT},
+                                                    {junction, IO_REPARSE_TAG_SYMLINK}};
+    for (const auto& [link, linkTag] : links) {
+        SCOPED_TRACE(linkTag);
+        tag = linkTag;
+        boxes.clear();
+        form_.BtnCleanFilesClick();
+        AddEntry(link);
+        PressNext();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, kWarning);
+        form_.BtnBackClick();
+    }
+    EXPECT_TRUE(deleteCalls_.empty());
+    EXPECT_EQ(ReadAll(fileLink), std::vector<char>(10, 'l'));
+    EXPECT_EQ(ReadAll(inside), std::vector<char>(10, 'i'));
 }
 
 TEST_F(DeletionRun, LoggingOffIsRefusedDuringTheRunOnly) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,11 +56,24 @@ bool CanOpenExclusively(const std::wstring& path) {
 
 class Overwrite : public ::testing::Test {
 protected:
+    // The test reads the file while the overwrite holds it: its opens let readers in.
+    ScopedSeam<platform::CreateFileSignature> letTheTestRead_{
+        platform::CreateFileApi, [](const std::wstring& path, DWORD access, DWORD share,
+                                    DWORD disposition, DWORD attributes) {
+            return ::CreateFileW(platform::ExtendedLengthPath(path).c_str(), access,
+                                 share | FILE_SHARE_READ, nullptr, disposition, attributes,
+                                 nullptr);
+        }};
     // Deletes for real, but first keeps what the file holds at that moment.
-    ScopedSeam<platform::DeleteFileSignature> observeDelete_{
-        platform::DeleteFileApi, [this](const std::wstring& path) {
+    ScopedSeam<platform::DeleteOpenFileSignature> observeDelete_{
+        platform::DeleteOpenFileApi, [this](HANDLE file, const std::wstring& path) {
             ++deletes_;
             contentBeforeDelete_ = ReadAll(path);
+            return platform::DeleteOpenFileDirect(file, path);
+        }};
+    ScopedSeam<platform::DeleteFileSignature> countDeletesByName_{
+        platform::DeleteFileApi, [this](const std::wstring& path) {
+            ++deletesByName_;
             return ::DeleteFileW(path.c_str()) != FALSE;
         }};
     ScopedSeam<platform::SleepSignature> noSleep_{platform::SleepApi,
@@ -69,6 +83,7 @@ protected:
     RecordingProgress progress_;
     std::vector<char> contentBeforeDelete_;
     int deletes_ = 0;
+    int deletesByName_ = 0;
     std::vector<DWORD> waits_;
 };
 
@@ -90,7 +105,8 @@ TEST_F(Overwrite, LeavesOnlyZerosTwoOrThreeBytesPastTheEndThenDeletes) {
                                 [](char c) { return c == 0; }))
             << "a byte other than zero was left";
         EXPECT_FALSE(Exists(path));
-        EXPECT_EQ(deletes_, 1);
+        EXPECT_EQ(deletes_, 1) << "exactly the overwritten file goes, through its handle";
+        EXPECT_EQ(deletesByName_, 0);
         EXPECT_TRUE(waits_.empty());
         EXPECT_EQ(progress_.resets, std::vector<int>{static_cast<int>(size)});
         ASSERT_FALSE(progress_.positions.empty());
@@ -127,8 +143,10 @@ TEST_F(Overwrite, OpensTheFileForExclusiveWritingWithoutCreatingIt) {
         });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
-    EXPECT_EQ(arguments, (std::vector<DWORD>{GENERIC_WRITE | DELETE, 0, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL}));
+    // The file itself, never what a link names.
+    EXPECT_EQ(arguments,
+              (std::vector<DWORD>{GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT}));
     EXPECT_FALSE(otherOpenSucceeded);
     EXPECT_EQ(sharingError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
@@ -243,6 +261,12 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesUnderARandomNameThenTheNameCo
             record(from, to);
             return ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
         });
+    ScopedSeam<platform::DeleteOpenFileSignature> refuseMark(
+        platform::DeleteOpenFileApi, [&](HANDLE, const std::wstring& p) {
+            log.push_back(L"mark " + p);
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        });
     ScopedSeam<platform::DeleteFileSignature> refuse(platform::DeleteFileApi,
                                                      [&](const std::wstring& p) {
                                                          log.push_back(L"delete " + p);
@@ -254,8 +278,9 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesUnderARandomNameThenTheNameCo
     EXPECT_FALSE(OverwriteAndDelete(path, progress));
 
     ExpectRandomNameOfTheSameLength(path, renamed);
-    // The rename after the one chunk of a small file, then the attempts on the new name.
-    std::vector<std::wstring> expected{L"rename " + path + L" to " + renamed};
+    // The rename after the one chunk of a small file, the delete through the handle refused,
+    // then the attempts by the new name.
+    std::vector<std::wstring> expected{L"rename " + path + L" to " + renamed, L"mark " + renamed};
     for (int attempt = 0; attempt < 51; ++attempt)
         expected.insert(expected.end(), {L"delete " + renamed, L"sleep 100", L"pump"});
     expected.push_back(L"rename " + renamed + L" to " + path);
@@ -279,11 +304,11 @@ TEST_F(Overwrite, NameTakenIsDrawnAgainAndRefusedRenameDeletesUnderTheOldName) {
             return platform::RenameOpenFileDirect(file, from, to);
         });
     std::vector<std::wstring> deleted;
-    ScopedSeam<platform::DeleteFileSignature> record(platform::DeleteFileApi,
-                                                     [&](const std::wstring& p) {
-                                                         deleted.push_back(p);
-                                                         return ::DeleteFileW(p.c_str()) != 0;
-                                                     });
+    ScopedSeam<platform::DeleteOpenFileSignature> record(
+        platform::DeleteOpenFileApi, [&](HANDLE file, const std::wstring& p) {
+            deleted.push_back(p);
+            return platform::DeleteOpenFileDirect(file, p);
+        });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     ASSERT_EQ(tried.size(), 2u) << "a name already taken is drawn again";
@@ -316,11 +341,11 @@ TEST_F(Overwrite, SlowDiskStillLetsTheWindowHaveItsMessagesBetweenChunks) {
 TEST_F(Overwrite, LargeFileIsDeletedWhileTheWindowKeepsGettingItsMessages) {
     const std::size_t size = std::size_t{32} << 20;
     const std::wstring path = folder_.MakeFile(L"large.bin", size);
-    ScopedSeam<platform::DeleteFileSignature> slow(platform::DeleteFileApi,
-                                                   [](const std::wstring& p) {
-                                                       ::Sleep(300); // a disk freeing many blocks
-                                                       return ::DeleteFileW(p.c_str()) != 0;
-                                                   });
+    ScopedSeam<platform::DeleteOpenFileSignature> slow(
+        platform::DeleteOpenFileApi, [](HANDLE file, const std::wstring& p) {
+            ::Sleep(300); // a disk freeing many blocks
+            return platform::DeleteOpenFileDirect(file, p);
+        });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     EXPECT_FALSE(Exists(path));
@@ -356,9 +381,193 @@ TEST(LongPath, ExtendedFormForDrivesSharesAndPathsAlreadyInIt) {
     using platform::ExtendedLengthPath;
     EXPECT_EQ(ExtendedLengthPath(L"C:\\a\\b.txt"), L"\\\\?\\C:\\a\\b.txt");
     EXPECT_EQ(ExtendedLengthPath(L"C:/a/./x/../b.txt"), L"\\\\?\\C:\\a\\b.txt");
+    EXPECT_EQ(ExtendedLengthPath(L"C:\\a\\\\b\\..\\..\\..\\c"), L"\\\\?\\C:\\c")
+        << "no climbing out of the root";
     EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\b.txt"), L"\\\\?\\UNC\\server\\share\\b.txt");
+    EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\..\\other\\b"),
+              L"\\\\?\\UNC\\server\\share\\other\\b");
     EXPECT_EQ(ExtendedLengthPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
     EXPECT_EQ(ExtendedLengthPath(L"\\\\.\\COM1"), L"\\\\.\\COM1");
+    // Names as they stand: the system's own reading would drop the dot and the space and take
+    // the last two for devices.
+    for (const wchar_t* name : {L"report.txt.", L"notes.txt ", L"NUL.txt", L"COM1", L"a. . "})
+        EXPECT_EQ(ExtendedLengthPath(std::wstring(L"C:\\x\\") + name),
+                  std::wstring(L"\\\\?\\C:\\x\\") + name);
+    // A relative path starts from the current folder.
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_EQ(ExtendedLengthPath(L"sub\\f.txt."),
+              ExtendedLengthPath(std::wstring(current) + L"\\sub\\f.txt."));
+}
+
+TEST(RandomName, NeverADeviceNameWhateverTheLength) {
+    for (const wchar_t* device : {L"CON", L"prn", L"Aux", L"nUl", L"COM0", L"com9", L"LPT1",
+                                  L"lpt\u00B9", L"NUL.txt", L"con .tar.gz", L"COM1."})
+        EXPECT_TRUE(IsDeviceName(device)) << device;
+    for (const wchar_t* name : {L"CONS", L"COM", L"COMA", L"LPT10", L"xNUL", L"NULL.txt", L""})
+        EXPECT_FALSE(IsDeviceName(name)) << name;
+    // Names of three and four letters meet a device name once in some 7,000 draws.
+    for (const std::size_t length : {3u, 4u})
+        for (int draw = 0; draw < 200000; ++draw) {
+            const std::wstring name = RandomFileName(length);
+            ASSERT_EQ(name.size(), length);
+            ASSERT_FALSE(IsDeviceName(name)) << name;
+        }
+}
+
+// The file systems this one is not, played through the seams: streams, links, files that the
+// system keeps in a form of its own, and files whose data is elsewhere.
+class FileSystems : public Overwrite {
+protected:
+    // Every open file reports these attributes and this reparse tag.
+    void ReportAttributes(DWORD attributes, DWORD tag) {
+        tag_.emplace(platform::QueryAttributeTagApi, [=](HANDLE, platform::AttributeTag& info) {
+            info = {attributes, tag};
+            return true;
+        });
+    }
+    // Every name lookup reports the file's own attributes with these added.
+    void AddAttributesByName(DWORD added) {
+        byName_.emplace(platform::GetFileAttributesApi, [=](const std::wstring& path) {
+            return ::GetFileAttributesW(path.c_str()) | added;
+        });
+    }
+
+    std::optional<ScopedSeam<platform::QueryAttributeTagSignature>> tag_;
+    std::optional<ScopedSeam<platform::GetFileAttributesSignature>> byName_;
+    int writes_ = 0;
+    ScopedSeam<platform::WriteFileSignature> countWrites_{
+        platform::WriteFileApi, [this](HANDLE file, const void* data, DWORD size, DWORD& written) {
+            ++writes_;
+            return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
+        }};
+};
+
+TEST_F(FileSystems, EveryNamedStreamIsZeroedToItsLengthAndFlushedBeforeTheNameGoes) {
+    const std::wstring path = folder_.MakeFile(L"f.txt", 10);
+    // Wine keeps "f.txt:s" as a file beside "f.txt"; Windows as a stream of it.
+    const std::wstring s = folder_.MakeFile(L"f.txt:s", 5000, 's');
+    const std::wstring t = folder_.MakeFile(L"f.txt:t", 3, 't');
+    ScopedSeam<platform::ListStreamsSignature> streams(
+        platform::ListStreamsApi, [](HANDLE, std::vector<platform::NamedStream>& listed) {
+            listed = {{L":s:$DATA", 5000}, {L":t:$DATA", 3}};
+            return true;
+        });
+    std::vector<std::wstring> log;
+    ScopedSeam<platform::FlushFileBuffersSignature> flush(
+        platform::FlushFileBuffersApi, [&](HANDLE file) {
+            LARGE_INTEGER size{};
+            ::GetFileSizeEx(file, &size);
+            log.push_back(L"flush " + std::to_wstring(size.QuadPart));
+            return ::FlushFileBuffers(file) != FALSE;
+        });
+    ScopedSeam<platform::RenameOpenFileSignature> rename(
+        platform::RenameOpenFileApi,
+        [&](HANDLE file, const std::wstring& from, const std::wstring& to) {
+            log.push_back(L"rename");
+            return platform::RenameOpenFileDirect(file, from, to);
+        });
+
+    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"flush 12", L"flush 5000", L"flush 3", L"rename"}));
+    EXPECT_EQ(ReadAll(s), std::vector<char>(5000, 0));
+    EXPECT_EQ(ReadAll(t), std::vector<char>(3, 0));
+    EXPECT_EQ(progress_.resets, std::vector<int>{10 + 5000 + 3}) << "one bar over every stream";
+    EXPECT_EQ(progress_.positions.back(), 10 + 5000 + 3);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(FileSystems, StreamThatCannotBeOpenedEndsWithItsPathAndTheFileUntouched) {
+    const std::wstring path = folder_.MakeFile(L"f.txt", 10, 'f');
+    ScopedSeam<platform::ListStreamsSignature> streams(
+        platform::ListStreamsApi, [](HANDLE, std::vector<platform::NamedStream>& listed) {
+            listed = {{L":gone:$DATA", 7}};
+            return true;
+        });
+    try {
+        OverwriteAndDelete(path, progress_);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.Text(),
+                  L"Cannot open file \"" + path + L":gone\". " + SystemText(ERROR_FILE_NOT_FOUND));
+    }
+    EXPECT_EQ(ReadAll(path), std::vector<char>(10, 'f'));
+    EXPECT_EQ(writes_, 0);
+    EXPECT_EQ(deletes_ + deletesByName_, 0);
+}
+
+TEST_F(FileSystems, LinkMetAtTheOpenIsLeftAsItIsAndNothingBehindItTouched) {
+    for (const DWORD tag : {IO_REPARSE_TAG_SYMLINK, IO_REPARSE_TAG_MOUNT_POINT}) {
+        SCOPED_TRACE(tag);
+        const std::wstring path = folder_.MakeFile(L"link", 10, 'l');
+        ReportAttributes(FILE_ATTRIBUTE_REPARSE_POINT, tag);
+        bool renamed = false;
+        ScopedSeam<platform::RenameOpenFileSignature> rename(
+            platform::RenameOpenFileApi,
+            [&](HANDLE, const std::wstring&, const std::wstring&) { return renamed = true; });
+
+        EXPECT_FALSE(OverwriteAndDelete(path, progress_));
+        EXPECT_EQ(ReadAll(path), std::vector<char>(10, 'l'));
+        EXPECT_EQ(writes_, 0);
+        EXPECT_FALSE(renamed);
+        EXPECT_EQ(deletes_ + deletesByName_, 0);
+    }
+}
+
+TEST_F(FileSystems, FileWhoseZerosMayMissItsOldDataIsDestroyedButNotCalledSafe) {
+    const struct {
+        DWORD attributes;
+        DWORD tag;
+    } cases[] = {{FILE_ATTRIBUTE_COMPRESSED, 0},
+                 {FILE_ATTRIBUTE_ENCRYPTED, 0},
+                 {0x8000 /* integrity stream */, 0},
+                 {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_WOF},
+                 {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_DEDUP},
+                 {FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_CLOUD}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.attributes) + " " + std::to_string(c.tag));
+        const std::wstring path = folder_.MakeFile(L"f.bin", 100);
+        ReportAttributes(c.attributes, c.tag);
+        EXPECT_FALSE(OverwriteAndDelete(path, progress_));
+        EXPECT_EQ(contentBeforeDelete_, std::vector<char>(102, 0));
+        EXPECT_FALSE(Exists(path));
+    }
+    // Streams that cannot be listed may keep their data.
+    tag_.reset();
+    const std::wstring path = folder_.MakeFile(L"f.bin", 100);
+    ScopedSeam<platform::ListStreamsSignature> unlisted(
+        platform::ListStreamsApi, [](HANDLE, std::vector<platform::NamedStream>&) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        });
+    EXPECT_FALSE(OverwriteAndDelete(path, progress_));
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(FileSystems, FileWhoseDataIsElsewhereIsDeletedWithoutBeingOpenedForItsData) {
+    for (const DWORD attribute : {DWORD{FILE_ATTRIBUTE_OFFLINE}, DWORD{0x40000}, DWORD{0x400000}}) {
+        SCOPED_TRACE(attribute);
+        const std::wstring path = folder_.MakeFile(L"cloud.bin", 100, 'c');
+        AddAttributesByName(attribute);
+        std::vector<DWORD> access;
+        ScopedSeam<platform::CreateFileSignature> open(
+            platform::CreateFileApi,
+            [&](const std::wstring& p, DWORD a, DWORD share, DWORD disposition, DWORD attributes) {
+                access.push_back(a);
+                return ::CreateFileW(p.c_str(), a, share, nullptr, disposition, attributes,
+                                     nullptr);
+            });
+        deletes_ = 0;
+
+        EXPECT_FALSE(OverwriteAndDelete(path, progress_));
+        ASSERT_EQ(access.size(), 1u);
+        EXPECT_EQ(access[0] & (GENERIC_WRITE | GENERIC_READ | FILE_READ_DATA | FILE_WRITE_DATA),
+                  0u);
+        EXPECT_EQ(writes_, 0);
+        EXPECT_EQ(deletes_, 1);
+        EXPECT_FALSE(Exists(path));
+    }
 }
 
 TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
@@ -374,11 +583,11 @@ TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
             log.push_back(L"flush at " + std::to_wstring(position.QuadPart));
             return true; // instantly, so the step after it only grows
         });
-    ScopedSeam<platform::DeleteFileSignature> observe(platform::DeleteFileApi,
-                                                      [&](const std::wstring& p) {
-                                                          log.push_back(L"delete");
-                                                          return ::DeleteFileW(p.c_str()) != 0;
-                                                      });
+    ScopedSeam<platform::DeleteOpenFileSignature> observe(
+        platform::DeleteOpenFileApi, [&](HANDLE file, const std::wstring& p) {
+            log.push_back(L"delete");
+            return platform::DeleteOpenFileDirect(file, p);
+        });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     EXPECT_EQ(log,

@@ -1,13 +1,16 @@
 #pragma once
 // The file operations of the wipe. Tests replace them to inject failures, to watch a file just
-// before it is deleted and to count delete attempts, and replace Sleep so that a refused delete
+// before it is deleted and to count delete attempts, to play file systems this one is not
+// (streams, links, compressed and cloud files), and replace Sleep so that a refused delete
 // does not hold a test up for five seconds. Every path is passed to the system in its
-// extended-length form, so that paths of any length work; callers and fakes see the path as
-// the user chose it.
+// extended-length form, so that paths of any length work and name exactly the file the user
+// chose; callers and fakes see the path as the user chose it.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/seam.h"
 
@@ -48,14 +51,46 @@ extern Seam<GetFileAttributesSignature> GetFileAttributesApi;
 using SleepSignature = void(DWORD milliseconds);
 extern Seam<SleepSignature> SleepApi;
 
+// The attributes of an open file and, when it is a reparse point, its reparse tag.
+struct AttributeTag {
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+    // A symbolic link, junction or mount point: a name for a file or folder elsewhere.
+    bool IsLink() const;
+};
+// GetFileInformationByHandleEx with FileAttributeTagInfo; the reason of a failure is in
+// GetLastError.
+using QueryAttributeTagSignature = bool(HANDLE file, AttributeTag& info);
+extern Seam<QueryAttributeTagSignature> QueryAttributeTagApi;
+
+// A named data stream of a file: its name as the system lists it (":Zone.Identifier:$DATA").
+struct NamedStream {
+    std::wstring name;
+    std::uint64_t size = 0;
+};
+// The named data streams of the open file (the unnamed one left out); a file system without
+// streams has none. False when they cannot be listed, with the reason in GetLastError.
+using ListStreamsSignature = bool(HANDLE file, std::vector<NamedStream>& streams);
+extern Seam<ListStreamsSignature> ListStreamsApi;
+
+// Marks the open file (opened with DELETE access) for deletion: it goes when the handle is
+// closed. `path` is its path now. The reason of a failure is in GetLastError.
+using DeleteOpenFileSignature = bool(HANDLE file, const std::wstring& path);
+extern Seam<DeleteOpenFileSignature> DeleteOpenFileApi;
+// The real mark, for fakes that watch it and pass it on.
+bool DeleteOpenFileDirect(HANDLE file, const std::wstring& path);
+
 enum class PathKind {
     File,
     Folder,
-    Missing, // the file or a folder on its path is not there
-    Unknown, // the system could not tell: a device not ready, a share gone, access denied ...
+    FileLink,   // a symbolic link that names a file elsewhere
+    FolderLink, // a symbolic link, junction or mount point that names a folder elsewhere
+    Missing,    // the file or a folder on its path is not there
+    Unknown,    // the system could not tell: a device not ready, a share gone, access denied ...
 };
 
-// What is at `path`. Only "not found" counts as missing: any other failure may hide a file.
+// What is at `path`, links not followed. Only "not found" counts as missing: any other failure
+// may hide a file.
 PathKind ProbePath(const std::wstring& path);
 
 // GetFullPathNameW: `path` made absolute, with its separators, "." and ".." normalised; the
@@ -63,8 +98,11 @@ PathKind ProbePath(const std::wstring& path);
 std::wstring FullPath(const std::wstring& path);
 
 // `path` in the extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") that the
-// system takes at any length; made absolute and normalised first, since that form is not
-// normalised by the system. Device paths and paths already in that form come back unchanged.
+// system takes at any length and as it stands. The system does not normalise that form, so
+// "/" and the "." and ".." parts are resolved here, and nothing else: unlike the system's own
+// reading of a path, a name keeps its trailing dots and spaces and a device name stays a file
+// name, so the path names exactly the file the user chose. A relative path is taken from the
+// current folder. Device paths and paths already in that form come back unchanged.
 std::wstring ExtendedLengthPath(const std::wstring& path);
 
 } // namespace vexlor::platform

@@ -11,6 +11,8 @@ namespace {
 
 // False when a file may have stayed. An entry removed from the list meanwhile is not touched;
 // the same path listed twice is gone the second time, and a folder is not a file to destroy.
+// A link is left as it is, and what it names too, which may lie anywhere: the user sees a
+// file or folder where there is only a name.
 bool CleanEntry(RunView& view, EntryId entry) {
     const std::optional<std::wstring> path = view.PathOf(entry);
     if (!path)
@@ -21,6 +23,9 @@ bool CleanEntry(RunView& view, EntryId entry) {
     case platform::PathKind::Folder:
     case platform::PathKind::Missing:
         return true;
+    case platform::PathKind::FileLink:
+    case platform::PathKind::FolderLink:
+        break;
     case platform::PathKind::Unknown:
         break; // a stick pulled out, a share gone, a folder that may not be read
     }

@@ -3,16 +3,22 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cstddef>
+#include <cwctype>
+#include <functional>
 #include <future>
+#include <optional>
 #include <random>
+#include <string_view>
 #include <thread>
+#include <vector>
 
-#include "platform/file_system.h"
 #include "base/error.h"
 #include "base/handles.h"
+#include "platform/file_system.h"
 #include "wipe/flush_pacer.h"
 
 namespace vexlor::wipe {
@@ -22,31 +28,101 @@ constexpr int kDeleteAttempts = 51;
 constexpr DWORD kDeleteWaitMilliseconds = 100;
 constexpr wchar_t kWriteError[] = L"Stream write error";
 // Deleting a large file can take the system a while, since its blocks and cached pages are
-// freed in that one call. From this size on the delete runs on a helper thread, and the
-// window gets its messages every kAnswerInterval meanwhile. (Under Wine the delete is done by
-// Wine's server, which the window's messages pass through too, so there it still waits.)
+// freed in that one call (or, for a file marked for deletion, in the close of its handle).
+// From this size on that call runs on a helper thread, and the window gets its messages every
+// kAnswerInterval meanwhile. (Under Wine the delete is done by Wine's server, which the
+// window's messages pass through too, so there it still waits.)
 constexpr std::uint64_t kSlowDeleteBytes = std::uint64_t{32} << 20;
 constexpr auto kAnswerInterval = std::chrono::milliseconds(20);
 // A one-letter name has only 62 others; beyond that many tries the folder is not the reason.
 constexpr int kRenameAttempts = 64;
 
+// Older headers lack these attributes.
+constexpr DWORD kIntegrityStream = 0x8000;      // FILE_ATTRIBUTE_INTEGRITY_STREAM
+constexpr DWORD kRecallOnOpen = 0x40000;        // FILE_ATTRIBUTE_RECALL_ON_OPEN
+constexpr DWORD kRecallOnDataAccess = 0x400000; // FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS
+// The data of such a file is not on this computer: there is nothing here to overwrite, and
+// opening it for writing would first fetch it.
+constexpr DWORD kDataElsewhere = FILE_ATTRIBUTE_OFFLINE | kRecallOnOpen | kRecallOnDataAccess;
+// The file system may write new data of such a file to new clusters and keep the old ones.
+constexpr DWORD kNotInPlace =
+    FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | kIntegrityStream | kDataElsewhere;
+
 // The one source of every zero written; it is never written to itself.
 alignas(4096) std::byte zeros[WriteChunkBytes];
 
-UniqueFile OpenExclusive(const std::wstring& path) {
-    // Share mode 0: no one else may read, write or delete the file while it is overwritten.
-    // DELETE lets the file be renamed through this handle; where it is refused the file is
-    // still overwritten, and keeps its name.
-    UniqueFile file(platform::CreateFileApi(path, GENERIC_WRITE | DELETE, 0, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL));
+[[noreturn]] void ThrowCannotOpen(const std::wstring& path, DWORD code) {
+    throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
+}
+
+// Share mode 0: no one else may read, write or delete the file while it is overwritten.
+// DELETE lets the file be renamed and deleted through this handle; where it is refused the
+// file is still overwritten, keeps its name and is deleted by it. Reading the attributes
+// (which share modes leave alone) tells links and files the system keeps in its own way.
+UniqueFile OpenExclusive(const std::wstring& path, DWORD access, DWORD flags) {
+    access |= FILE_READ_ATTRIBUTES;
+    UniqueFile file(platform::CreateFileApi(path, access | DELETE, 0, OPEN_EXISTING, flags));
     if (!file && ::GetLastError() == ERROR_ACCESS_DENIED)
-        file.Reset(
-            platform::CreateFileApi(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-    if (!file) {
-        const DWORD code = ::GetLastError();
-        throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
-    }
+        file.Reset(platform::CreateFileApi(path, access, 0, OPEN_EXISTING, flags));
+    if (!file)
+        ThrowCannotOpen(path, ::GetLastError());
     return file;
+}
+
+// Some network file systems cannot give the reparse tag; their attributes still tell a reparse
+// point, which is then taken for a link, so that nothing behind it is touched.
+platform::AttributeTag AttributeTagOf(HANDLE file, const std::wstring& path) {
+    platform::AttributeTag info;
+    if (platform::QueryAttributeTagApi(file, info))
+        return info;
+    BY_HANDLE_FILE_INFORMATION known{};
+    if (!::GetFileInformationByHandle(file, &known))
+        ThrowLastError(L"Cannot read the attributes of file \"" + path + L"\".");
+    constexpr DWORD kSomeNameSurrogate = 0x20000000;
+    const bool reparsePoint = known.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    return {known.dwFileAttributes, reparsePoint ? kSomeNameSurrogate : 0};
+}
+
+std::optional<BY_HANDLE_FILE_INFORMATION> IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info))
+        return std::nullopt;
+    return info;
+}
+
+bool SameFile(const std::optional<BY_HANDLE_FILE_INFORMATION>& a,
+              const std::optional<BY_HANDLE_FILE_INFORMATION>& b) {
+    return a && b && a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
+           a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+}
+
+// The file open for the overwrite, and whether zeros written to it land on its old data.
+struct Target {
+    UniqueFile file;
+    bool inPlace = true;
+};
+
+// Opens the file itself, never what a link names: nothing there is touched, and the result is
+// empty. A file that is a reparse point of another kind (compressed by the system,
+// deduplicated, in the cloud) is opened again without the flag, so that the filter that keeps
+// it shows its content; that it is still the same file is checked, and if not, it is left
+// alone too.
+std::optional<Target> OpenTarget(const std::wstring& path) {
+    UniqueFile file =
+        OpenExclusive(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+    const platform::AttributeTag info = AttributeTagOf(file.Get(), path);
+    if (info.IsLink())
+        return std::nullopt;
+    Target target{std::move(file), (info.attributes & kNotInPlace) == 0};
+    if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        const auto opened = IdentityOf(target.file.Get());
+        target.file.Reset();
+        target.file = OpenExclusive(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+        if (!SameFile(opened, IdentityOf(target.file.Get())))
+            return std::nullopt;
+        target.inPlace = false;
+    }
+    return target;
 }
 
 std::uint64_t FileSize(HANDLE file, const std::wstring& path) {
@@ -59,6 +135,38 @@ std::uint64_t FileSize(HANDLE file, const std::wstring& path) {
 // Whole 2-byte words that cover the file, and one more word.
 std::uint64_t OverwriteLength(std::uint64_t size) {
     return (size / 2 + size % 2 + 1) * 2;
+}
+
+// A named stream of the file, open for its overwrite.
+struct Stream {
+    UniqueFile file;
+    std::uint64_t size = 0;
+};
+
+// "C:\a\report.txt:Zone.Identifier" for the stream ":Zone.Identifier:$DATA".
+std::wstring StreamPath(const std::wstring& path, const std::wstring& streamName) {
+    std::wstring_view name = streamName;
+    name.remove_suffix(std::wstring_view(L":$DATA").size());
+    return path + std::wstring(name);
+}
+
+// Every named data stream, opened as the file was, before anything is written: a stream that
+// cannot be opened stops the work as the file itself would, with the file untouched. `listed`
+// turns false when the streams could not be listed, so some may keep their data.
+std::vector<Stream> OpenNamedStreams(HANDLE file, const std::wstring& path, bool& listed) {
+    std::vector<platform::NamedStream> names;
+    listed = platform::ListStreamsApi(file, names);
+    std::vector<Stream> streams;
+    for (const platform::NamedStream& name : names) {
+        const std::wstring streamPath = StreamPath(path, name.name);
+        UniqueFile stream(platform::CreateFileApi(streamPath, GENERIC_WRITE, 0, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL));
+        if (!stream)
+            ThrowCannotOpen(streamPath, ::GetLastError());
+        const std::uint64_t size = FileSize(stream.Get(), streamPath);
+        streams.push_back({std::move(stream), size});
+    }
+    return streams;
 }
 
 void WriteZeros(HANDLE file, DWORD bytes) {
@@ -80,69 +188,75 @@ double FlushTimed(HANDLE file) {
 // costs nothing next to the disk.
 constexpr auto kMessageInterval = std::chrono::milliseconds(10);
 
-void OverwriteWithZeros(HANDLE file, std::uint64_t size, FileProgress& progress) {
-    const int shift = BarShift(size);
-    progress.ResetFileBar(BarValue(size, shift));
-    const std::uint64_t length = OverwriteLength(size);
-    FlushPacer pacer;
-    std::uint64_t written = 0;
-    std::uint64_t unflushed = 0;
-    auto messagesProcessed = std::chrono::steady_clock::now();
-    while (written < length) {
-        const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
-            {WriteChunkBytes, length - written, pacer.BytesPerFlush() - unflushed}));
-        WriteZeros(file, chunk);
-        written += chunk;
-        unflushed += chunk;
-        progress.SetFileBarPosition(BarValue(std::min(written, size), shift));
-        if (written == length)
-            break; // the last chunk: the file is done within a flush, and the caller pumps
-        if (unflushed == pacer.BytesPerFlush()) {
-            pacer.Record(unflushed, FlushTimed(file));
-            unflushed = 0;
+// Overwrites the streams of one file in turn, with one per-file bar over all their bytes.
+class ZeroWriter {
+public:
+    ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
+        : progress_(progress), shift_(BarShift(totalBytes)) {
+        progress_.ResetFileBar(BarValue(totalBytes, shift_));
+    }
+
+    // Writes `length` zeros from the current position, flushed; the bar moves over `shown`.
+    void Overwrite(HANDLE file, std::uint64_t length, std::uint64_t shown) {
+        std::uint64_t written = 0;
+        std::uint64_t unflushed = 0;
+        while (written < length) {
+            const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
+                {WriteChunkBytes, length - written, pacer_.BytesPerFlush() - unflushed}));
+            WriteZeros(file, chunk);
+            written += chunk;
+            unflushed += chunk;
+            progress_.SetFileBarPosition(BarValue(done_ + std::min(written, shown), shift_));
+            if (written == length)
+                break; // the last chunk: the stream is done within a flush
+            if (unflushed == pacer_.BytesPerFlush()) {
+                pacer_.Record(unflushed, FlushTimed(file));
+                unflushed = 0;
+            }
+            AnswerIfDue();
         }
+        FlushTimed(file);
+        done_ += shown;
+    }
+
+private:
+    void AnswerIfDue() {
         const auto now = std::chrono::steady_clock::now();
-        if (now - messagesProcessed >= kMessageInterval) {
-            progress.ProcessMessages();
-            messagesProcessed = now;
+        if (now - messagesProcessed_ >= kMessageInterval) {
+            progress_.ProcessMessages();
+            messagesProcessed_ = now;
         }
     }
-    FlushTimed(file);
-}
 
-bool DeleteAnswering(const std::wstring& path, bool slow, FileProgress& progress) {
+    FileProgress& progress_;
+    const int shift_;
+    FlushPacer pacer_;
+    std::uint64_t done_ = 0;
+    std::chrono::steady_clock::time_point messagesProcessed_ = std::chrono::steady_clock::now();
+};
+
+// Runs `work` on a helper thread when `slow`, the window getting its messages meanwhile.
+bool AnsweringWhile(bool slow, FileProgress& progress, std::function<bool()> work) {
     if (!slow)
-        return platform::DeleteFileApi(path);
-    std::packaged_task<bool()> task([&path] { return platform::DeleteFileApi(path); });
-    std::future<bool> deleted = task.get_future();
+        return work();
+    std::packaged_task<bool()> task(std::move(work));
+    std::future<bool> done = task.get_future();
     std::thread helper(std::move(task));
-    while (deleted.wait_for(kAnswerInterval) == std::future_status::timeout)
+    while (done.wait_for(kAnswerInterval) == std::future_status::timeout)
         progress.ProcessMessages();
     helper.join();
-    return deleted.get();
+    return done.get();
 }
 
-bool DeleteWithRetries(const std::wstring& path, std::uint64_t size, FileProgress& progress) {
+bool DeleteWithRetries(const std::wstring& path, bool slow, FileProgress& progress) {
     // A scanner or indexer that opened the file meanwhile usually lets go within seconds.
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        if (DeleteAnswering(path, size >= kSlowDeleteBytes, progress))
+        if (AnsweringWhile(slow, progress, [&path] { return platform::DeleteFileApi(path); }))
             return true;
         platform::SleepApi(kDeleteWaitMilliseconds);
         progress.ProcessMessages();
     }
     return false;
-}
-
-// A name of the same length from letters and digits, so nothing of the old one is left.
-std::wstring RandomName(std::size_t length) {
-    static constexpr wchar_t kAlphabet[] =
-        L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(kAlphabet) - 2);
-    std::wstring name(length, L'\0');
-    for (wchar_t& c : name)
-        c = kAlphabet[pick(generator)];
-    return name;
 }
 
 // Renames the file, still open, within its folder so that its name does not outlive it in the
@@ -154,7 +268,7 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
         return path;
     const std::wstring folder = path.substr(0, slash + 1);
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
-        const std::wstring renamed = folder + RandomName(path.size() - slash - 1);
+        const std::wstring renamed = folder + RandomFileName(path.size() - slash - 1);
         if (platform::RenameOpenFileApi(file, path, renamed))
             return renamed;
         const DWORD error = ::GetLastError();
@@ -164,24 +278,103 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
     return path;
 }
 
-} // namespace
-
-bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
-    std::uint64_t size = 0;
-    std::wstring renamed;
-    {
-        const UniqueFile file = OpenExclusive(path);
-        size = FileSize(file.Get(), path);
-        OverwriteWithZeros(file.Get(), size, progress);
-        // Through the open handle: the system does not have to look the file up again.
-        renamed = RenameToRandomName(file.Get(), path);
-    } // closed before the delete, also when the overwrite failed
-    if (DeleteWithRetries(renamed, size, progress))
+// Renames the open file and deletes exactly it: marked for deletion through its handle, it
+// goes when the handle closes, and no file put under its name meanwhile can be hit. Only
+// where the system refuses that is it closed and deleted by its name, with retries; a file
+// that stays then gets its name back, so that the warning speaks of it by the name the user
+// knows. Returns whether it was deleted.
+bool RenameAndDelete(UniqueFile file, const std::wstring& path, bool slow, FileProgress& progress) {
+    const std::wstring renamed = RenameToRandomName(file.Get(), path);
+    const HANDLE handle = file.Get();
+    // The close that frees a large file's blocks runs on the helper as well.
+    if (AnsweringWhile(slow, progress, [&] {
+            const bool marked = platform::DeleteOpenFileApi(handle, renamed);
+            file.Reset();
+            return marked;
+        }))
         return true;
-    // The warning that follows speaks of the file by the name the user knows.
+    if (DeleteWithRetries(renamed, slow, progress))
+        return true;
     if (renamed != path)
         platform::MoveFileApi(renamed, path);
     return false;
+}
+
+// A file whose data is elsewhere is deleted without being opened for its data, and as the
+// reparse point it is: opened through its filter, it would be fetched first.
+void DeleteWithoutItsData(const std::wstring& path, FileProgress& progress) {
+    UniqueFile file = OpenExclusive(path, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+    if (AttributeTagOf(file.Get(), path).IsLink())
+        return;
+    progress.ResetFileBar(0);
+    RenameAndDelete(std::move(file), path, false, progress);
+}
+
+bool DataIsElsewhere(const std::wstring& path) {
+    const DWORD attributes = platform::GetFileAttributesApi(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kDataElsewhere);
+}
+
+bool IsDeviceStem(std::wstring_view stem) {
+    static constexpr std::array<std::wstring_view, 4> kPlain = {L"CON", L"PRN", L"AUX", L"NUL"};
+    const auto upper = [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); };
+    std::wstring name(stem);
+    std::transform(name.begin(), name.end(), name.begin(), upper);
+    if (name.size() == 3)
+        return std::find(kPlain.begin(), kPlain.end(), name) != kPlain.end();
+    // COM0-COM9 and LPT0-LPT9, and the superscript digits the system takes for 1, 2 and 3.
+    static constexpr std::wstring_view kDigits = L"0123456789\u00B9\u00B2\u00B3";
+    return name.size() == 4 && (name.starts_with(L"COM") || name.starts_with(L"LPT")) &&
+           kDigits.find(name[3]) != kDigits.npos;
+}
+
+} // namespace
+
+bool IsDeviceName(std::wstring_view name) {
+    // The system reads "nul.txt" and "NUL .tar.gz" as the device too.
+    std::wstring_view stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ')
+        stem.remove_suffix(1);
+    return IsDeviceStem(stem);
+}
+
+std::wstring RandomFileName(std::size_t length) {
+    static constexpr wchar_t kAlphabet[] =
+        L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kAlphabet) - 2);
+    std::wstring name(length, L'\0');
+    do {
+        for (wchar_t& c : name)
+            c = kAlphabet[pick(generator)];
+    } while (IsDeviceName(name));
+    return name;
+}
+
+bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
+    if (DataIsElsewhere(path)) {
+        DeleteWithoutItsData(path, progress);
+        return false; // nothing on this computer was overwritten
+    }
+    std::optional<Target> target = OpenTarget(path);
+    if (!target)
+        return false; // a link: neither it nor what it names is touched
+    bool allStreamsListed = true;
+    std::vector<Stream> streams = OpenNamedStreams(target->file.Get(), path, allStreamsListed);
+    const std::uint64_t size = FileSize(target->file.Get(), path);
+    std::uint64_t total = size;
+    for (const Stream& stream : streams)
+        total += stream.size;
+
+    ZeroWriter writer(progress, total);
+    writer.Overwrite(target->file.Get(), OverwriteLength(size), size);
+    for (Stream& stream : streams) {
+        writer.Overwrite(stream.file.Get(), stream.size, stream.size);
+        stream.file.Reset();
+    }
+    const bool deleted =
+        RenameAndDelete(std::move(target->file), path, size >= kSlowDeleteBytes, progress);
+    return deleted && target->inPlace && allStreamsListed;
 }
 
 int BarShift(std::uint64_t size) {

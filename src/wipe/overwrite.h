@@ -1,8 +1,10 @@
 #pragma once
 // Destroying one file: overwrite it in place with zeros, then delete it.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vexlor::wipe {
 
@@ -23,12 +25,24 @@ protected:
 inline constexpr std::uint32_t WriteChunkBytes = 1u << 20;
 
 // Opens the file for exclusive writing, overwrites it with zeros from its first byte to 2 or 3
-// bytes past its end (whole 2-byte words, one more than cover the file), flushes and closes it,
-// renames it within its folder to a random name of the same length, then deletes it, trying 51
-// times with 100 ms between tries. Returns whether it was deleted; a file that stays gets its
-// name back. A file that cannot be opened, written or flushed ends with an Error and is not
-// deleted.
+// bytes past its end (whole 2-byte words, one more than cover the file) and each of its named
+// streams to its length, flushes them, renames it within its folder to a random name of the
+// same length and deletes it through its handle; where the system refuses that, it is closed
+// and deleted by its name, trying 51 times with 100 ms between tries, and a file that stays
+// gets its name back. A file that cannot be opened, written or flushed, or one of its streams
+// that cannot be opened, ends with an Error and the file is not deleted.
+// Returns true only when the file was destroyed beyond recovery as far as the system tells:
+// false when it stayed, when it is a link (which is left as it is, and what it names too),
+// when the file system may have written the zeros beside the old data (compressed, encrypted,
+// copy-on-write or deduplicated files, or streams that could not be listed), and when its
+// data is not on this computer (it is then deleted without being fetched or overwritten).
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress);
+
+// A random file name of `length` letters and digits that is never a device's name.
+std::wstring RandomFileName(std::size_t length);
+// Whether the system reads `name` as a device (CON, PRN, AUX, NUL, COM0-9, LPT0-9 in any case,
+// with any extension).
+bool IsDeviceName(std::wstring_view name);
 
 // The per-file bar holds signed 32-bit values: sizes of 2 GiB and more are shifted right by
 // this many bits, positions with them, so the bar still shows the true fraction.

@@ -42,7 +42,8 @@ void TMainForm::FormDropFiles(const std::vector<std::wstring>& paths) {
     std::vector<std::wstring> files;
     bool foldersLeftOut = false;
     for (const std::wstring& path : paths) {
-        if (platform::ProbePath(path) == platform::PathKind::Folder)
+        const platform::PathKind kind = platform::ProbePath(path);
+        if (kind == platform::PathKind::Folder || kind == platform::PathKind::FolderLink)
             foldersLeftOut = true;
         else
             files.push_back(path);
