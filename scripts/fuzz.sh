@@ -19,7 +19,7 @@ options=()
 case "$target" in
   pictures)
     packages+=(libpng-dev libjpeg62-turbo-dev zlib1g-dev)
-    sources=(src/ui/picture.cpp fuzz/picture_fuzzer.cpp)
+    sources=(src/pictures/picture.cpp fuzz/picture_fuzzer.cpp)
     libraries=(-lpng -ljpeg -lz)
     seeds=(tests/data)
     # A smaller quarantine keeps the freed pixel buffers of large pictures from piling up.

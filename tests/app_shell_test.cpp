@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "ui/app_message.h"
 #include "app/single_instance.h"
 #include "base/product.h"
-#include "platform/web_pages.h"
 #include "fakes.h"
+#include "platform/web_pages.h"
+#include "ui/app_message.h"
 #include "ui/application.h"
 
 namespace vexlor::app {

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/error.h"
 #include "registry_probe.h"
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
-#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
-#include "fakes.h"
 #include "temp_files.h"
 #include "ui/app_cursor.h"
 #include "ui/controls.h"

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 
+#include "base/error.h"
 #include "fakes.h"
+#include "skin/skinned_control.h"
+#include "skin/skinned_controls.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
-#include "base/error.h"
 #include "ui/error_box.h"
 #include "ui/window.h"
 
@@ -118,6 +121,55 @@ TEST(Guard, ReturnsWhetherHandlerFinished) {
     }));
     EXPECT_EQ(steps, 2);
     EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
+// A painter that fails at every paint of its label, or when its button's parent asks it to draw.
+class FailingPainter : public skin::SkinnedControl {
+public:
+    explicit FailingPainter(bool label) : label_(label) {}
+    void DrawItem(const DRAWITEMSTRUCT&) override { throw Error(L"Cannot draw the button"); }
+
+protected:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (label_ && message == WM_PAINT)
+            throw Error(L"Cannot paint the label");
+        return Default(message, wParam, lParam);
+    }
+
+private:
+    bool label_;
+};
+
+HWND FailingControl(HWND parent, bool label) {
+    const HWND control = CreateControl({.parent = parent,
+                                        .windowClass = label ? L"STATIC" : L"BUTTON",
+                                        .style = label ? 0u : DWORD{BS_OWNERDRAW},
+                                        .bounds = {5, 5, 60, 20}});
+    skin::SkinnedControl::Attach(control, std::make_unique<FailingPainter>(label));
+    return control;
+}
+
+TEST(DefaultErrorBox, PainterOrPanelThatThrowsShowsTheBoxAndTheProgramGoesOn) {
+    RecordedMessageBoxes boxes;
+    // A label painting itself, and owner-drawn buttons that a window and a panel draw.
+    enum Place { LabelOnWindow, ButtonOnWindow, ButtonOnPanel };
+    for (const Place place : {LabelOnWindow, ButtonOnWindow, ButtonOnPanel}) {
+        SCOPED_TRACE(place);
+        ThrowingWindow window;
+        const HWND parent =
+            place == ButtonOnPanel
+                ? skin::CreatePanel(window.Handle(), 0, {0, 0, 150, 50}, skin::StyleClass::CheckBox)
+                : window.Handle();
+        const HWND control = FailingControl(parent, place == LabelOnWindow);
+        ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+        vexlor::testing::PumpFor(50);
+        boxes.calls.clear();
+        ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ASSERT_EQ(boxes.calls.size(), 1u) << "one box for one failed paint";
+        EXPECT_EQ(boxes.calls[0].text,
+                  place == LabelOnWindow ? L"Cannot paint the label." : L"Cannot draw the button.");
+        EXPECT_EQ(::SendMessageW(window.Handle(), kAnswer, 0, 0), 42) << "the program goes on";
+    }
 }
 
 } // namespace

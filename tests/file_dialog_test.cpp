@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_dialog.h"
 #include "base/error.h"
+#include "platform/file_dialog.h"
 
 namespace vexlor::platform {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "fakes.h"
-#include "temp_files.h"
 #include "platform/file_dialog.h"
+#include "temp_files.h"
 #include "ui/controls.h"
 #include "wizard/main_form.h"
 

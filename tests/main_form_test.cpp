@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/product.h"
-#include "platform/web_pages.h"
 #include "fakes.h"
+#include "platform/web_pages.h"
 #include "ui/controls.h"
 #include "ui/label_layout.h"
 #include "wizard/main_form.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "platform/file_system.h"
 #include "temp_files.h"
-#include "base/error.h"
 #include "wipe/flush_pacer.h"
 #include "wipe/overwrite.h"
 

@@ -12,12 +12,13 @@
 #include "base/product.h"
 #include <cderr.h>
 
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "ui/application.h"
 #include "base/handles.h"
 #include "dialogs/dlg_answers.h"
 #include "dialogs/tips.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "skin/window_skin.h"
+#include "ui/application.h"
 #include "wizard/main_form.h"
 
 namespace {
@@ -186,6 +187,7 @@ int wmain(int argc, wchar_t** argv) {
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
+    vexlor::skin::SkinEveryWindow();
     int unexpectedBoxes = 0;
     vexlor::platform::MessageBoxApi.Replace(
         [&](HWND, const std::wstring&, const std::wstring&, UINT) { return ++unexpectedBoxes, 1; });

@@ -13,11 +13,11 @@
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "pictures/picture.h"
+#include "pictures/picture_files.h"
 #include "temp_files.h"
-#include "ui/picture.h"
-#include "ui/picture_files.h"
 
-namespace vexlor::ui {
+namespace vexlor::pictures {
 namespace {
 
 using Pixels = std::vector<std::uint32_t>;
@@ -298,4 +298,4 @@ TEST(ScalePicture, SameSizeKeepsThePixelsAndBadSizesThrow) {
 }
 
 } // namespace
-} // namespace vexlor::ui
+} // namespace vexlor::pictures

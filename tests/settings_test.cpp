@@ -7,10 +7,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/error.h"
 #include "registry_probe.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
-#include "base/error.h"
 
 namespace vexlor::settings {
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/single_instance.h"
+#include "base/handles.h"
 #include "base/product.h"
 #include "process.h"
-#include "base/handles.h"
 
 namespace vexlor::testing {
 namespace {

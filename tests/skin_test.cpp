@@ -11,13 +11,13 @@
 
 #include "base/error.h"
 #include "base/resource_ids.h"
+#include "pictures/picture_files.h"
 #include "platform/resources.h"
+#include "skin/skin.h"
 #include "ui/controls.h"
-#include "ui/picture_files.h"
-#include "ui/skin.h"
 #include "wizard/main_form.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 std::string EmbeddedSkinText() {
@@ -49,12 +49,10 @@ int Lightness(COLORREF c) {
 TEST(Skin, EmbeddedSkinGivesEveryStyleClassAReadableSurface) {
     const Skin skin = LoadEmbeddedSkin();
     EXPECT_EQ(skin.name, L"iOS dark (internal)");
-    for (const wchar_t* styleClass : {StyleForm, StyleButton, StyleCheckBox, StyleGauge, StyleEdit,
-                                      StyleStatusBar, StyleAlphaEdit, StyleIcoLine}) {
+    for (const auto& [styleClass, name] : StyleClassNames) {
         const Surface& surface = skin.SurfaceOf(styleClass);
         EXPECT_GE(std::abs(Lightness(surface.text) - Lightness(surface.background)), 100)
-            << "labels on " << std::string(styleClass, styleClass + wcslen(styleClass))
-            << " would be hard to read";
+            << "labels on " << std::string(name, name + wcslen(name)) << " would be hard to read";
     }
     EXPECT_LT(Lightness(skin.form.surface.background), 64) << "a dark skin";
 }
@@ -77,7 +75,7 @@ TEST(Skin, MissingRepeatedOrWrongSectionsAndValuesAreErrorsNamingThem) {
 TEST(CarriedPictures, EveryGlyphAndPictureDecodesAtItsSizeTwiceAsLargeToo) {
     const auto expectSize = [](int id, int width, int height) {
         SCOPED_TRACE("resource " + std::to_string(id));
-        const Picture small = LoadPictureResource(id);
+        const pictures::Picture small = pictures::LoadPictureResource(id);
         EXPECT_EQ(small.width, width);
         EXPECT_EQ(small.height, height);
         return small;
@@ -95,7 +93,7 @@ TEST(CarriedPictures, EveryGlyphAndPictureDecodesAtItsSizeTwiceAsLargeToo) {
                     {ResourceAbout, 565, 380, false},
                     {ResourceTips, 157, 199, true}};
     for (const auto& picture : pictures) {
-        const Picture decoded = expectSize(picture.id, picture.width, picture.height);
+        const pictures::Picture decoded = expectSize(picture.id, picture.width, picture.height);
         expectSize(picture.id + DoubleSize, 2 * picture.width, 2 * picture.height);
         const bool anyClear = std::any_of(decoded.pixels.begin(), decoded.pixels.end(),
                                           [](std::uint32_t p) { return p >> 24 == 0; });
@@ -135,8 +133,10 @@ TEST_F(SkinPaint, PanelsButtonsListAndMenuBarAreDrawnInTheSkin) {
     EXPECT_EQ(PixelOf(form_.sPanel1, card.right - 6, card.bottom / 2),
               skin_.gauge.surface.background);
     const RECT next = ClientOf(form_.BtnNext);
-    EXPECT_EQ(PixelOf(form_.BtnNext, Scale(8), next.bottom / 2), skin_.button.states.normal.face);
-    EXPECT_EQ(PixelOf(form_.BtnBack, Scale(8), next.bottom / 2), skin_.button.states.disabled.face);
+    EXPECT_EQ(PixelOf(form_.BtnNext, ui::Scale(8), next.bottom / 2),
+              skin_.button.states.normal.face);
+    EXPECT_EQ(PixelOf(form_.BtnBack, ui::Scale(8), next.bottom / 2),
+              skin_.button.states.disabled.face);
 
     form_.BtnNextClick(); // the file page, with its empty list
     const RECT list = ClientOf(form_.ListBoxFiles);
@@ -214,8 +214,8 @@ int PixelsOf(HWND window, COLORREF color) {
 TEST_F(SkinPaint, FixedColourLabelKeepsItsColourOthersTakeTheSkins) {
     const COLORREF fixed = RGB(200, 30, 30);
     const COLORREF skinned = skin_.checkBox.surface.text;
-    const HWND panel = CreatePanel(form_.TabWelcome, 0, {10, 10, 300, 80}, StyleCheckBox);
-    const FontSpec large{.height = 24, .bold = true};
+    const HWND panel = CreatePanel(form_.TabWelcome, 0, {10, 10, 300, 80}, StyleClass::CheckBox);
+    const ui::FontSpec large{.height = 24, .bold = true};
     const HWND own = CreateLabel(panel, 0, L"ЖЖЖЖ", {10, 5}, large, 0, fixed);
     const HWND other = CreateLabel(panel, 0, L"ЖЖЖЖ", {10, 40}, large);
     EXPECT_GT(PixelsOf(own, fixed), 20);
@@ -225,4 +225,4 @@ TEST_F(SkinPaint, FixedColourLabelKeepsItsColourOthersTakeTheSkins) {
 }
 
 } // namespace
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -9,6 +9,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "skin/window_skin.h"
 #include "ui/application.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -17,6 +18,7 @@ int wmain(int argc, wchar_t** argv) {
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
+    vexlor::skin::SkinEveryWindow();
     // A forgotten fake fails the test instead of waiting for a person or opening a browser.
     vexlor::platform::MessageBoxApi.Replace(
         [](HWND, const std::wstring& text, const std::wstring&, UINT) {

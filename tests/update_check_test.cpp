@@ -22,6 +22,7 @@
 #include "settings/ole_date.h"
 #include "settings/settings.h"
 #include "temp_files.h"
+#include "ui/app_message.h"
 #include "ui/application.h"
 #include "update/downloader.h"
 #include "update/update_check.h"
@@ -114,7 +115,7 @@ TEST(UpdatePrompt, OnlyANewerVersionAsksOwnedByTheApplicationAndYesOpensTheInsta
         const VersionFile file("1.5\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
         RecordedMessageBoxes boxes(IDYES);
         RecordedShell shell;
-        DownLoaderTerminate();
+        DownLoaderTerminate(ui::AskYesNo);
         ASSERT_EQ(boxes.calls.size(), 1u);
         EXPECT_EQ(boxes.calls[0].owner, ui::Application::Get().Handle());
         EXPECT_EQ(boxes.calls[0].caption, L"Обновление");
@@ -127,14 +128,14 @@ TEST(UpdatePrompt, OnlyANewerVersionAsksOwnedByTheApplicationAndYesOpensTheInsta
         const VersionFile file("1.5\r\n");
         RecordedMessageBoxes boxes(IDNO);
         RecordedShell shell; // none may be opened
-        DownLoaderTerminate();
+        DownLoaderTerminate(ui::AskYesNo);
         EXPECT_EQ(boxes.calls.size(), 1u);
         EXPECT_TRUE(shell.calls.empty());
     }
     for (const char* notNewer : {"1.25\r\n", "1.250", "1.100\r\n", "1,5\r\n", "", "\r\n"}) {
         const VersionFile file(notNewer);
         RecordedMessageBoxes boxes;
-        DownLoaderTerminate();
+        DownLoaderTerminate(ui::AskYesNo);
         EXPECT_TRUE(boxes.calls.empty()) << notNewer;
     }
 }
@@ -144,6 +145,7 @@ void RunCheck(TDownLoader& loader, const testing::LoopbackServer& site,
               const std::wstring& target) {
     loader.FURL = site.Url(L"/upd/updates.txt");
     loader.FToFolder = target;
+    loader.Synchronize = ui::RunOnGuiThread;
     loader.Start();
     PumpUntil([&] { return ::WaitForSingleObject(loader.Thread(), 0) == WAIT_OBJECT_0; }, 20000);
 }
@@ -180,11 +182,12 @@ TEST(UpdateWorker, HandlerIsServedWhileAModalDialogIsOpen) {
     TDownLoader loader;
     loader.OnTerminate = [&] {
         dialogOpenAtThePrompt = ::IsWindowVisible(dialog.Handle()) != FALSE;
-        DownLoaderTerminate();
+        DownLoaderTerminate(ui::AskYesNo);
         ::PostMessageW(dialog.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     };
     loader.FURL = site.Url(L"/upd/updates.txt");
     loader.FToFolder = folder.PathOf(L"updates.txt");
+    loader.Synchronize = ui::RunOnGuiThread;
     loader.Start();
     dialog.ShowModal(); // the check ends meanwhile
     ::WaitForSingleObject(loader.Thread(), 20000);

@@ -21,6 +21,7 @@
 
 #include "base/error.h"
 #include "base/product.h"
+#include "skin/window_skin.h"
 #include "ui/application.h"
 #include "wizard/main_form.h"
 
@@ -146,6 +147,7 @@ int wmain(int argc, wchar_t** argv) {
     ::InitCommonControlsEx(&controls);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
+    vexlor::skin::SkinEveryWindow();
     vexlor::wizard::TMainForm form;
     form.Create();
     // No start-up dialogs in the middle of what is measured.

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
+#include "app/single_instance.h"
 #include "base/handles.h"
 #include "base/product.h"
-#include "app/single_instance.h"
+#include "skin/window_skin.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
 #include "ui/message_pump.h"
@@ -19,6 +20,7 @@ int RunFirstInstance(HINSTANCE instance, int showCommand) {
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     ui::Application::Get().Initialize(instance, ApplicationTitle);
+    skin::SkinEveryWindow();
 
     wizard::TMainForm mainForm;
     mainForm.Create();

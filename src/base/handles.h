@@ -2,7 +2,6 @@
 // Move-only owners for the kernel, registry and GDI handles the program uses.
 
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <utility>
@@ -54,15 +53,6 @@ inline void CloseKey(HKEY h) {
 inline void DeleteGdi(HGDIOBJ h) {
     ::DeleteObject(h);
 }
-inline void DestroyImages(HIMAGELIST h) {
-    ::ImageList_Destroy(h);
-}
-inline void DestroyIconHandle(HICON h) {
-    ::DestroyIcon(h);
-}
-inline void DestroyMenuHandle(HMENU h) {
-    ::DestroyMenu(h);
-}
 inline void DeleteEnhMetaFileHandle(HENHMETAFILE h) {
     ::DeleteEnhMetaFile(h);
 }
@@ -76,7 +66,6 @@ using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdi>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdi>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdi>;
 using UniquePen = UniqueHandle<HPEN, detail::DeleteGdi>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, detail::DestroyImages>;
 using UniqueEnhMetaFile = UniqueHandle<HENHMETAFILE, detail::DeleteEnhMetaFileHandle>;
 
 // Owns one reference to a COM object.
@@ -142,22 +131,6 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
-};
-
-// BeginPaint/EndPaint as one object.
-class PaintScope {
-public:
-    explicit PaintScope(HWND window) : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    ~PaintScope() { ::EndPaint(window_, &paint_); }
-    HDC Dc() const { return dc_; }
-    const RECT& Area() const { return paint_.rcPaint; }
-
-private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_;
 };
 
 // A memory DC, deleted on scope exit.

@@ -3,9 +3,11 @@
 #include "base/product.h"
 #include "base/resource_ids.h"
 #include "platform/web_pages.h"
+#include "skin/glyphs.h"
+#include "skin/skin.h"
+#include "skin/skinned_controls.h"
+#include "ui/app_cursor.h"
 #include "ui/controls.h"
-#include "ui/glyphs.h"
-#include "ui/skin.h"
 
 namespace vexlor::dialogs {
 namespace {
@@ -34,27 +36,27 @@ TFormAbout::~TFormAbout() {
 
 void TFormAbout::BuildControls() {
     // Everything lies on the picture, whose white part the labels stand on.
-    Image32 = ui::CreatePicture(Handle(), 0, {0, 0, kClientSize.cx, kClientSize.cy},
-                                ui::LoadScaledPicture(ResourceAbout, 565, 380));
-    SiteLabel = ui::CreateLabel(Image32, IdSiteLabel, L"Сайт программы", {22, 307, 257, 16},
-                                kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
+    Image32 = skin::CreatePicture(Handle(), 0, {0, 0, kClientSize.cx, kClientSize.cy},
+                                  skin::LoadScaledPicture(ResourceAbout, 565, 380));
+    SiteLabel = skin::CreateLabel(Image32, IdSiteLabel, L"Сайт программы", {22, 307, 257, 16},
+                                  kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
     SupportLabel =
-        ui::CreateLabel(Image32, IdSupportLabel, L"Техническая поддержка", {288, 307, 259, 16},
-                        kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
+        skin::CreateLabel(Image32, IdSupportLabel, L"Техническая поддержка", {288, 307, 259, 16},
+                          kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
     ui::MarkHandCursor(SiteLabel);
     ui::MarkHandCursor(SupportLabel);
-    InfoLabel = ui::CreateLabel(
+    InfoLabel = skin::CreateLabel(
         Image32, 0,
         L"Vexlor - современная и удобная программа для защиты файлов от возможности "
         L"восстановления даже профессиональными инструментами и утилитами. Поддерживаются "
         L"файлы всех типов и размеров, а также удаление сразу нескольких файлов.",
         {58, 197, 483, 106}, {}, 0, kTextColor);
-    VersionLabel = ui::CreateLabel(Image32, 0, L"", {58, 145}, {}, 0, kTextColor);
-    AuthorLabel = ui::CreateLabel(Image32, 0, L"", {58, 167}, {}, 0, kTextColor);
-    ProgrammLabel = ui::CreateLabel(Image32, 0, L"", {58, 123}, {.face = L"Arial", .bold = true}, 0,
-                                    kTextColor);
-    CloseButton = ui::CreateButton(Image32, IdCloseButton, kCloseCaption, {419, 336, 122, 33},
-                                   ui::StyleButton, true);
+    VersionLabel = skin::CreateLabel(Image32, 0, L"", {58, 145}, {}, 0, kTextColor);
+    AuthorLabel = skin::CreateLabel(Image32, 0, L"", {58, 167}, {}, 0, kTextColor);
+    ProgrammLabel = skin::CreateLabel(Image32, 0, L"", {58, 123}, {.face = L"Arial", .bold = true},
+                                      0, kTextColor);
+    CloseButton = skin::CreateButton(Image32, IdCloseButton, kCloseCaption, {419, 336, 122, 33},
+                                     skin::StyleClass::Button, true);
 }
 
 void TFormAbout::FormCreate() {

@@ -2,14 +2,15 @@
 
 #include "base/resource_ids.h"
 #include "dialogs/tips.h"
+#include "pictures/picture_files.h"
 #include "platform/file_system.h"
 #include "settings/file_type.h"
 #include "settings/settings.h"
+#include "skin/glyphs.h"
+#include "skin/skin.h"
+#include "skin/skinned_controls.h"
 #include "ui/controls.h"
 #include "ui/dispatch.h"
-#include "ui/glyphs.h"
-#include "ui/picture_files.h"
-#include "ui/skin.h"
 
 namespace vexlor::dialogs {
 namespace {
@@ -75,31 +76,32 @@ TFormUserAnswer::~TFormUserAnswer() {
 void TFormUserAnswer::BuildControls() {
     const HWND form = Handle();
     // The bar first: it comes first in the tab order, "Хочу еще!" first within it.
-    sPanel1 = ui::CreatePanel(form, 0, {0, kClientSize.cy - kBarHeight, kClientSize.cx, kBarHeight},
-                              ui::StyleStatusBar);
+    sPanel1 =
+        skin::CreatePanel(form, 0, {0, kClientSize.cy - kBarHeight, kClientSize.cx, kBarHeight},
+                          skin::StyleClass::StatusBar);
     const int cancelLeft = kClientSize.cx - 5 - 120;
-    BtnOk = ui::CreateButton(sPanel1, IdBtnOk, L"Хочу еще!", {cancelLeft - 5 - 120, 5, 120, 37},
-                             ui::StyleButton, true, {.bold = true});
-    BtnCancel = ui::CreateButton(sPanel1, IdBtnCancel, L"Закрыть", {cancelLeft, 5, 120, 37},
-                                 ui::StyleButton);
+    BtnOk = skin::CreateButton(sPanel1, IdBtnOk, L"Хочу еще!", {cancelLeft - 5 - 120, 5, 120, 37},
+                               skin::StyleClass::Button, true, {.bold = true});
+    BtnCancel = skin::CreateButton(sPanel1, IdBtnCancel, L"Закрыть", {cancelLeft, 5, 120, 37},
+                                   skin::StyleClass::Button);
     CheckBoxNotShowThis =
-        ui::CreateCheckBox(sPanel1, IdCheckBoxNotShowThis, L"Больше не показывать", {8, 6, 164, 22},
-                           ui::StyleCheckBox);
+        skin::CreateCheckBox(sPanel1, IdCheckBoxNotShowThis, L"Больше не показывать",
+                             {8, 6, 164, 22}, skin::StyleClass::CheckBox);
     sLabel2 =
-        ui::CreateLabel(sPanel1, 0, L"Можно будет включить в настройках", {8, 31}, {.height = 9});
+        skin::CreateLabel(sPanel1, 0, L"Можно будет включить в настройках", {8, 31}, {.height = 9});
 
-    Image1 = ui::CreatePicture(
+    Image1 = skin::CreatePicture(
         form, 0, {kMargin, kMargin, kStripWidth, kClientSize.cy - kBarHeight - 2 * kMargin},
-        ui::LoadScaledPicture(ResourceTips, 157, 199));
+        skin::LoadScaledPicture(ResourceTips, 157, 199));
     const ui::Bounds text = TextPanelBounds();
-    sPanel2 = ui::CreatePanel(form, 0, text, ui::StyleAlphaEdit);
+    sPanel2 = skin::CreatePanel(form, 0, text, skin::StyleClass::AlphaEdit);
     sLabel1 =
-        ui::CreateLabel(sPanel2, 0, L"Знаете ли вы... ?", {15, 15}, kHeadingFont, 0, kTextColor);
+        skin::CreateLabel(sPanel2, 0, L"Знаете ли вы... ?", {15, 15}, kHeadingFont, 0, kTextColor);
     const int pictureTop = 15 + HeadingHeight(sLabel1) + kMargin;
-    ImageInfo = ui::CreatePicture(sPanel2, 0,
-                                  {kMargin, pictureTop, text.width - 2 * kMargin, kPictureHeight});
+    ImageInfo = skin::CreatePicture(
+        sPanel2, 0, {kMargin, pictureTop, text.width - 2 * kMargin, kPictureHeight});
     LabelAnswer =
-        ui::CreateLabel(sPanel2, 0, L"", {kAnswerLeft, pictureTop, 10, 10}, {}, 0, kTextColor);
+        skin::CreateLabel(sPanel2, 0, L"", {kAnswerLeft, pictureTop, 10, 10}, {}, 0, kTextColor);
     PlaceAnswer(false);
 }
 
@@ -150,7 +152,7 @@ void TFormUserAnswer::ShowTipPicture(const std::wstring& pictureName) {
     const auto path = TipPicturePath(programFolder_, pictureName);
     if (!path || platform::ProbePath(*path) != platform::PathKind::File)
         return;
-    ui::SetPicture(ImageInfo, ui::ToBitmap(ui::LoadPictureFile(*path)));
+    skin::SetPicture(ImageInfo, pictures::ToBitmap(pictures::LoadPictureFile(*path)));
 }
 
 void TFormUserAnswer::BtnOkClick() {

@@ -66,7 +66,7 @@ ResultBuffer* BufferOf(const OPENFILENAMEW* dialog) {
 // Names typed into the file-name box reach the dialog without a selection change: the buffer
 // is checked once more when the user confirms, before the dialog handles the command.
 LRESULT CALLBACK ConfirmSubclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                                 UINT_PTR id, DWORD_PTR data) {
+                                 UINT_PTR id, DWORD_PTR data) noexcept {
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
         reinterpret_cast<ResultBuffer*>(data)->EnsureRoom(NeededCharacters(dialog));
     else if (message == WM_NCDESTROY)
@@ -75,7 +75,7 @@ LRESULT CALLBACK ConfirmSubclass(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 // The hook's window is a child of the dialog; the dialog itself is its parent.
-UINT_PTR CALLBACK DialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+UINT_PTR CALLBACK DialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
         ::SetWindowSubclass(::GetParent(hook), &ConfirmSubclass, kSubclassId,

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "settings/registry.h"
 #include "base/error.h"
+#include "settings/registry.h"
 
 namespace vexlor::settings {
 namespace {

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstdint>
 
-#include "platform/registry.h"
 #include "base/error.h"
+#include "platform/registry.h"
 
 namespace vexlor::settings {
 namespace {

@@ -1,13 +1,20 @@
 #include "ui/app_cursor.h"
 
-#include "ui/controls.h"
-
 namespace vexlor::ui {
 namespace {
 
+constexpr wchar_t kHandCursorProperty[] = L"Vexlor.HandCursor";
 LPCWSTR appCursor = nullptr;
 
 } // namespace
+
+void MarkHandCursor(HWND control) {
+    ::SetPropW(control, kHandCursorProperty, reinterpret_cast<HANDLE>(1));
+}
+
+bool WantsHandCursor(HWND control) {
+    return control && ::GetPropW(control, kHandCursorProperty) != nullptr;
+}
 
 void SetAppCursor(LPCWSTR systemCursor) {
     appCursor = systemCursor;

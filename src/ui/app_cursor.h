@@ -9,6 +9,10 @@ void SetAppCursor(LPCWSTR systemCursor);
 void ClearAppCursor();
 bool AppCursorIsWait();
 
+// Shows the hand cursor over `control`, as over a link.
+void MarkHandCursor(HWND control);
+bool WantsHandCursor(HWND control);
+
 // WM_SETCURSOR for a window of the program: the application-wide cursor first, then the hand
 // over controls marked for it. Returns true when the cursor was set.
 bool HandleSetCursor(WPARAM wParam, LPARAM lParam);

@@ -15,4 +15,9 @@ int ShowAppMessage(const std::wstring& text, UINT flags) {
     return ShowModalMessageBox(owner, text, title, flags);
 }
 
+bool AskYesNo(const std::wstring& question, const std::wstring& caption) {
+    return ShowModalMessageBox(Application::Get().Handle(), question, caption,
+                               MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
 } // namespace vexlor::ui

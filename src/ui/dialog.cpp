@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include "ui/application.h"
-#include "ui/controls.h"
+#include "ui/dpi_fonts.h"
 #include "ui/message_pump.h"
-#include "ui/skin.h"
-#include "ui/title_bar.h"
 
 namespace vexlor::ui {
 namespace {
@@ -68,8 +66,6 @@ void Dialog::CreateDialogWindow(const wchar_t* className, const std::wstring& ca
     RegisterWindowClass(className, nullptr, nullptr);
     CreateWindowHandle(className, caption, kStyle, kExStyle, CentredOver(owner, clientSize), owner,
                        nullptr);
-    const FormStyle& form = ActiveSkin().form;
-    UseDarkTitleBar(Handle(), form.caption, form.captionText);
 }
 
 int Dialog::ShowModal() {

@@ -23,4 +23,14 @@ template <typename Handler> bool Guard(Handler&& handler) noexcept {
     }
 }
 
+// For window procedures, subclass procedures and hooks: `handler`'s result, or, when it threw
+// (its error shown), `fallback`'s, so that the system still gets an answer.
+template <typename Handler, typename Fallback>
+auto GuardOr(Handler&& handler, Fallback&& fallback) noexcept -> decltype(handler()) {
+    decltype(handler()) result{};
+    if (Guard([&] { result = handler(); }))
+        return result;
+    return fallback();
+}
+
 } // namespace vexlor::ui

@@ -1,12 +1,15 @@
 #include "ui/error_box.h"
 
+#include <cstdint>
 #include <exception>
+#include <string_view>
 #include <vector>
 
+#include "base/error.h"
 #include "platform/message_box.h"
+#include "platform/text_file.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
-#include "base/error.h"
 
 namespace vexlor::ui {
 namespace {
@@ -32,27 +35,23 @@ public:
     }
 
 private:
-    static BOOL CALLBACK Collect(HWND window, LPARAM self) {
+    static BOOL CALLBACK Collect(HWND window, LPARAM self) noexcept {
         auto* that = reinterpret_cast<ThreadWindowsDisabled*>(self);
-        if (window != that->keep_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+        if (window == that->keep_ || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+            return TRUE;
+        // Out of memory, the box is modal for the windows collected so far.
+        try {
             that->disabled_.push_back(window);
-        return TRUE;
+            return TRUE;
+        } catch (...) {
+            return FALSE;
+        }
     }
 
     HWND keep_;
     HWND active_;
     std::vector<HWND> disabled_;
 };
-
-std::wstring Widen(const char* text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1)
-        return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
 
 } // namespace
 
@@ -84,18 +83,27 @@ std::wstring CurrentExceptionText() {
     } catch (const std::bad_alloc&) {
         return L"Out of memory";
     } catch (const std::exception& error) {
-        return Widen(error.what());
+        const std::string_view what = error.what(); // in the system's code page
+        return platform::WidenWithSystem(
+            {reinterpret_cast<const std::uint8_t*>(what.data()), what.size()}, TextEncoding::Ansi);
     } catch (...) {
         return L"Unknown error";
     }
 }
 
 void ReportCurrentException() noexcept {
+    // One box at a time: a handler that fails again while the box is up (a painter, at every
+    // paint beneath the box) would otherwise open boxes without end.
+    static bool showing = false;
+    if (showing)
+        return;
+    showing = true;
     try {
         ShowErrorBox(CurrentExceptionText());
     } catch (...) {
         // Nothing is left to tell the user with; the program goes on.
     }
+    showing = false;
 }
 
 } // namespace vexlor::ui

@@ -4,22 +4,20 @@
 #include <uxtheme.h>
 
 #include "base/error.h"
-#include "ui/skin.h"
 
 namespace vexlor::ui {
 
-Hints::Hints(HWND owner) : owner_(owner) {
+Hints::Hints(HWND owner, COLORREF background, COLORREF text) : owner_(owner) {
     tooltip_ = ::CreateWindowExW(
         WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
     if (!tooltip_)
         ThrowLastError(L"Cannot create the hints window.");
-    // In the skin's colours: a theme would draw the system's light hint whatever is asked.
+    // A theme would draw the system's light hint whatever colours are asked.
     ::SetWindowTheme(tooltip_, L"", L"");
-    const FormStyle& form = ActiveSkin().form;
-    ::SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, form.border, 0);
-    ::SendMessageW(tooltip_, TTM_SETTIPTEXTCOLOR, form.surface.text, 0);
+    ::SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, background, 0);
+    ::SendMessageW(tooltip_, TTM_SETTIPTEXTCOLOR, text, 0);
 }
 
 void Hints::Add(HWND control, const std::wstring& text) {

@@ -7,10 +7,10 @@
 namespace vexlor::ui {
 
 // The hover hints of one window's controls: one tooltip control, owned by the window and
-// destroyed with it.
+// destroyed with it, in the colours given.
 class Hints {
 public:
-    explicit Hints(HWND owner);
+    Hints(HWND owner, COLORREF background, COLORREF text);
     void Add(HWND control, const std::wstring& text);
     std::wstring TextFor(HWND control) const;
 

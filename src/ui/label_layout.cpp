@@ -52,13 +52,9 @@ LabelLayout LayOutLabels(const std::vector<LabelPlan>& plan, int panelWidth, int
 
 SIZE MeasureWithFont(const std::wstring& text, const FontSpec& font, int dpi, int wrapWidth) {
     const UniqueFont made(CreateFontAt(font, dpi));
-    WindowDc screen(nullptr);
-    SelectedObject selected(screen.Get(), made.Get());
-    RECT box{0, 0, wrapWidth, 0};
-    ::DrawTextW(screen.Get(), text.c_str(), static_cast<int>(text.size()), &box,
-                DT_CALCRECT | DT_NOPREFIX | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
+    const SIZE size = MeasureText(made.Get(), text, wrapWidth);
     // One pixel more than the ink: a label exactly as wide as its text may lose its last one.
-    return {box.right - box.left + 1, box.bottom - box.top};
+    return {size.cx + 1, size.cy};
 }
 
 } // namespace vexlor::ui

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls.h"
+#include "ui/dpi_fonts.h"
 
 namespace vexlor::ui {
 

@@ -2,16 +2,15 @@
 
 #include <utility>
 
+#include "base/error.h"
 #include "ui/app_cursor.h"
 #include "ui/application.h"
+#include "ui/controls.h"
 #include "ui/dispatch.h"
-#include "base/error.h"
-#include "ui/menu_skin.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
 
 namespace vexlor::ui {
+
+MessageFilter* Window::filter_ = nullptr;
 
 Window::~Window() {
     // A class that did not destroy its window: the object is half gone, so the messages of
@@ -28,16 +27,8 @@ void Window::DestroyHandle() {
 }
 
 void Window::RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background) {
-    WNDCLASSEXW windowClass{sizeof(windowClass)};
-    windowClass.lpfnWndProc = &Window::WindowProcedure;
-    windowClass.hInstance = Application::Get().Instance();
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = icon;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = className;
-    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        ThrowLastError(L"Cannot register the window class.");
+    ui::RegisterWindowClass(Application::Get().Instance(), className, &Window::WindowProcedure,
+                            icon, background);
 }
 
 void Window::CreateWindowHandle(const wchar_t* className, const std::wstring& title, DWORD style,
@@ -69,27 +60,23 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
     if (!self)
         return ::DefWindowProcW(window, message, wParam, lParam);
 
-    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
-        Application::Get().NoteActivated(window);
-    if (message == WM_SETCURSOR && HandleSetCursor(wParam, lParam))
-        return TRUE;
-    LRESULT routed = 0;
-    if (RouteSkinMessage(message, wParam, lParam, routed))
-        return routed;
-    if (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) {
-        RECT area;
-        ::GetClientRect(window, &area);
-        FillSolid(reinterpret_cast<HDC>(wParam), area, ActiveSkin().form.surface.background);
-        return TRUE;
-    }
-
     // A handler that throws has shown its error and counts as handled: in particular a close
     // handler that fails must not let DefWindowProc destroy the window.
     LRESULT result = 0;
-    Guard([&] { result = self->HandleMessage(message, wParam, lParam); });
+    Guard([&] {
+        if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+            Application::Get().NoteActivated(window);
+        if (message == WM_SETCURSOR && HandleSetCursor(wParam, lParam)) {
+            result = TRUE;
+            return;
+        }
+        if (filter_ && filter_->Before(window, message, wParam, lParam, result))
+            return;
+        result = self->HandleMessage(message, wParam, lParam);
+        if (filter_)
+            filter_->After(window, message, wParam, lParam);
+    });
 
-    if ((message == WM_NCPAINT || message == WM_NCACTIVATE) && ::GetMenu(window))
-        PaintMenuBarRest(window);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->handle_ = nullptr;

@@ -6,12 +6,26 @@
 
 namespace vexlor::ui {
 
+// Takes part in every message of every Window, before and after its handler. The base knows
+// nothing of how windows look: the skin attaches itself as the filter.
+class MessageFilter {
+public:
+    // True when the filter answered `message` (with `result`); the window's handler then does
+    // not see it.
+    virtual bool Before(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result) = 0;
+    // After the window's handler, for what is drawn over the system's work.
+    virtual void After(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~MessageFilter() = default;
+};
+
 // Base of every top-level window of the program. One window procedure serves all of them: it
-// finds the object through the pointer stored at WM_NCCREATE and runs HandleMessage under
-// Guard, so no exception ever crosses into the system. It also answers for every window what
-// the skin decides: the background, the colours and drawing of the children, the menu bar.
-// A derived window destroys its handle in its own destructor (DestroyHandle), so that the
-// messages of its destruction still reach the whole object.
+// finds the object through the pointer stored at WM_NCCREATE and runs the filter and
+// HandleMessage under Guard, so no exception ever crosses into the system. A derived window
+// destroys its handle in its own destructor (DestroyHandle), so that the messages of its
+// destruction still reach the whole object.
 class Window {
 public:
     Window() = default;
@@ -20,6 +34,9 @@ public:
     virtual ~Window();
 
     HWND Handle() const { return handle_; }
+
+    // The filter of every window from now on; null for none. It must outlive the windows.
+    static void SetMessageFilter(MessageFilter* filter) { filter_ = filter; }
 
 protected:
     // Registers a window class served by this base; harmless when already registered.
@@ -40,6 +57,7 @@ private:
                                             LPARAM lParam) noexcept;
 
     HWND handle_ = nullptr;
+    static MessageFilter* filter_;
 };
 
 } // namespace vexlor::ui

@@ -6,9 +6,7 @@
 #include "base/product.h"
 #include "settings/data_folder.h"
 #include "settings/settings.h"
-#include "ui/gui_thread.h"
 #include "update/download.h"
-#include "update/update_check.h"
 
 namespace vexlor::update {
 
@@ -24,15 +22,21 @@ void TDownLoader::Start() {
     ::ResumeThread(thread_.Get());
 }
 
-DWORD WINAPI TDownLoader::Run(void* self) {
+DWORD WINAPI TDownLoader::Run(void* self) noexcept {
     auto* loader = static_cast<TDownLoader*>(self);
     try {
         loader->Execute();
     } catch (...) {
         // A check that fails says nothing; the handler reads whatever the file holds.
     }
-    if (loader->OnTerminate)
-        ui::RunOnGuiThread(loader->OnTerminate);
+    try {
+        if (loader->OnTerminate && loader->Synchronize)
+            loader->Synchronize(loader->OnTerminate);
+        else if (loader->OnTerminate)
+            loader->OnTerminate();
+    } catch (...) {
+        // The worker's errors stay with it, the handler's among them.
+    }
     if (loader->FreeOnTerminate)
         delete loader;
     return 0;
@@ -44,12 +48,13 @@ void TDownLoader::Execute() {
     DownloadFile(FURL, FToFolder);
 }
 
-void StartUpdateCheck() {
+void StartUpdateCheck(std::function<void(const std::function<void()>&)> synchronize, AskYesNo ask) {
     auto loader = std::make_unique<TDownLoader>();
     loader->FURL = UpdateFileUrl;
     loader->FToFolder = settings::GetDataFolder() + VersionFileName;
     loader->FreeOnTerminate = true;
-    loader->OnTerminate = &DownLoaderTerminate;
+    loader->OnTerminate = [ask = std::move(ask)] { DownLoaderTerminate(ask); };
+    loader->Synchronize = std::move(synchronize);
     loader.release()->Start(); // from here on the thread owns itself
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/handles.h"
+#include "update/update_check.h"
 
 namespace vexlor::update {
 
@@ -27,18 +28,21 @@ public:
     // Deletes itself when it has finished; otherwise its owner must wait for it.
     bool FreeOnTerminate = false;
     std::function<void()> OnTerminate;
+    // Runs OnTerminate on the GUI thread and waits for it; without one it runs on the worker.
+    std::function<void(const std::function<void()>&)> Synchronize;
 
     void Start();
     HANDLE Thread() const { return thread_.Get(); }
 
 private:
-    static DWORD WINAPI Run(void* self);
+    static DWORD WINAPI Run(void* self) noexcept;
     void Execute();
 
     UniqueHandleNull thread_;
 };
 
-// Starts the check in the background and returns at once.
-void StartUpdateCheck();
+// Starts the check in the background and returns at once. Its end runs through `synchronize`
+// on the GUI thread, where `ask` puts the question.
+void StartUpdateCheck(std::function<void(const std::function<void()>&)> synchronize, AskYesNo ask);
 
 } // namespace vexlor::update

@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "base/ascii.h"
 #include "base/error.h"
 #include "update/sockets.h"
 
@@ -20,10 +21,6 @@ constexpr std::size_t kReceiveBufferBytes = 16 * 1024;
 
 [[noreturn]] void ThrowBadAddress(const std::wstring& url) {
     throw Error(L"\"" + url + L"\" is not an http:// address that can be fetched.");
-}
-
-std::wstring Widen(const std::string& ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
 }
 
 bool StartsWithScheme(const std::wstring& url) {
@@ -90,7 +87,7 @@ AddressList Resolve(const HttpAddress& address) {
     const int result =
         ::getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &list);
     if (result != 0)
-        throw Error(L"Cannot find the server \"" + Widen(address.host) + L"\". " +
+        throw Error(L"Cannot find the server \"" + WidenAscii(address.host) + L"\". " +
                     SystemErrorText(static_cast<unsigned long>(result)));
     return AddressList(list);
 }
@@ -106,14 +103,14 @@ UniqueSocket Connect(const HttpAddress& address) {
             return socket;
         error = ::WSAGetLastError();
     }
-    throw Error(L"Cannot connect to the server \"" + Widen(address.host) + L":" +
+    throw Error(L"Cannot connect to the server \"" + WidenAscii(address.host) + L":" +
                 std::to_wstring(address.port) + L"\". " +
                 SystemErrorText(static_cast<unsigned long>(error)));
 }
 
 [[noreturn]] void ThrowConnectionLost(const HttpAddress& address) {
     const int error = ::WSAGetLastError();
-    throw Error(L"The connection to the server \"" + Widen(address.host) + L"\" was lost. " +
+    throw Error(L"The connection to the server \"" + WidenAscii(address.host) + L"\" was lost. " +
                 SystemErrorText(static_cast<unsigned long>(error)));
 }
 

@@ -8,8 +8,6 @@
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
 #include "settings/settings.h"
-#include "ui/application.h"
-#include "ui/error_box.h"
 #include "update/version_number.h"
 
 namespace vexlor::update {
@@ -47,7 +45,7 @@ std::wstring UpdatePromptText(const std::vector<std::wstring>& lines) {
     return text + kBreak + L"Вы хотите обновить программу?";
 }
 
-void DownLoaderTerminate() {
+void DownLoaderTerminate(const AskYesNo& ask) {
     const std::vector<std::wstring> lines = VersionFileLines();
     if (lines.empty())
         return;
@@ -55,11 +53,7 @@ void DownLoaderTerminate() {
     // formats no numbers, so nothing else depends on it.
     if (!(VersionNumber(lines[0]) > VersionNumber(ProgramVersion)))
         return;
-    // Owned by the application window, not by whichever window is active.
-    const int answer =
-        ui::ShowModalMessageBox(ui::Application::Get().Handle(), UpdatePromptText(lines),
-                                L"Обновление", MB_YESNO | MB_ICONINFORMATION);
-    if (answer == IDYES)
+    if (ask(UpdatePromptText(lines), L"Обновление"))
         platform::OpenWebPage(InstallerUrl);
 }
 

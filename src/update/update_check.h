@@ -1,6 +1,7 @@
 #pragma once
 // When to look for a newer version, and what to tell the user when there is one.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,12 @@ bool IsUpdateCheckDue();
 // file has fewer), and the question, each piece after the first parted by LF then CR.
 std::wstring UpdatePromptText(const std::vector<std::wstring>& lines);
 
+// Asks the user a question with the answers Yes and No, with this caption; true for Yes.
+using AskYesNo = std::function<bool(const std::wstring& question, const std::wstring& caption)>;
+
 // The end of a check, on the GUI thread: reads the version file of the data folder and, when
 // it announces a version newer than this one, asks whether to update; Yes opens the
 // installer's page. A file that cannot be read, or holds no lines, shows nothing.
-void DownLoaderTerminate();
+void DownLoaderTerminate(const AskYesNo& ask);
 
 } // namespace vexlor::update

@@ -1,10 +1,6 @@
 #include "wipe/deletion_run.h"
 
-#include <windows.h>
-
 #include "platform/file_system.h"
-#include "ui/app_cursor.h"
-#include "ui/app_message.h"
 
 namespace vexlor::wipe {
 namespace {
@@ -32,10 +28,22 @@ bool CleanEntry(RunView& view, EntryId entry) {
     return false;
 }
 
+// The hourglass on every way out of the run.
+class Busy {
+public:
+    explicit Busy(RunView& view) : view_(view) { view_.ShowBusy(true); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    ~Busy() { view_.ShowBusy(false); }
+
+private:
+    RunView& view_;
+};
+
 } // namespace
 
 void RunDeletion(RunView& view) {
-    const ui::WaitCursor hourglass;
+    const Busy hourglass(view);
     const std::vector<EntryId> entries = view.Entries();
     const int steps = static_cast<int>(entries.size());
     view.ResetOverallBar(steps);
@@ -48,7 +56,7 @@ void RunDeletion(RunView& view) {
     }
     view.ShowProgressNow();
     if (!allDeleted)
-        ui::ShowAppMessage(NotAllDeletedWarning, MB_ICONWARNING);
+        view.Warn(NotAllDeletedWarning);
 }
 
 } // namespace vexlor::wipe

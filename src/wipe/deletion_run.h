@@ -13,7 +13,8 @@ namespace vexlor::wipe {
 // An entry of the file list by an identity that stays with it while other entries come and go.
 using EntryId = std::uintptr_t;
 
-// What the run needs of the window: the list, the overall bar and the destruction of one file.
+// What the run needs of the window: the list, the overall bar, the hourglass, the warning and
+// the destruction of one file.
 class RunView : public FileProgress {
 public:
     // The entries of the list as it is now, in its order.
@@ -27,6 +28,10 @@ public:
     virtual void ShowProgressNow() = 0;
     // Destroys one existing file; false when it could not be deleted.
     virtual bool CleanFile(const std::wstring& path) = 0;
+    // The hourglass over the whole program, from true to false.
+    virtual void ShowBusy(bool busy) = 0;
+    // Shows the run's warning and returns when the user has dismissed it.
+    virtual void Warn(const std::wstring& text) = 0;
 
 protected:
     ~RunView() = default;

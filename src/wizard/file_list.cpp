@@ -4,8 +4,8 @@
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "skin/skinned_controls.h"
 #include "ui/controls.h"
-#include "ui/skinned_controls.h"
 
 namespace vexlor::wizard {
 namespace {
@@ -16,7 +16,7 @@ public:
     explicit EntryMeasure(HWND list)
         : dc_(list),
           font_(dc_.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0))),
-          margins_(2 * ui::Scale(ui::ListTextMargin)) {}
+          margins_(2 * ui::Scale(skin::ListTextMargin)) {}
 
     int Width(const std::wstring& text) const {
         SIZE size{};

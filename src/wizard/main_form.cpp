@@ -11,10 +11,10 @@
 #include "settings/data_folder.h"
 #include "settings/file_type.h"
 #include "settings/settings.h"
+#include "ui/app_message.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dispatch.h"
-#include "ui/title_bar.h"
 #include "update/downloader.h"
 #include "update/update_check.h"
 
@@ -60,13 +60,11 @@ TMainForm::~TMainForm() {
 void TMainForm::Create() {
     RegisterWindowClass(MainWindowClassName, ApplicationIcon(), nullptr);
     // The skin is active from the window's creation on, before anything is drawn.
-    sSkinManager1 =
-        std::make_unique<ui::SkinSet>(std::vector<ui::Skin>{ui::LoadEmbeddedSkin()}, kSkinName);
-    ImageList24 = ui::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize);
+    sSkinManager1 = std::make_unique<skin::SkinSet>(
+        std::vector<skin::Skin>{skin::LoadEmbeddedSkin()}, kSkinName);
+    ImageList24 = skin::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize);
     CreateWindowHandle(MainWindowClassName, ApplicationTitle, kStyle | WS_CLIPCHILDREN, kExStyle,
                        CentredWindowRect(), nullptr, nullptr);
-    const ui::FormStyle& form = sSkinManager1->Active().form;
-    ui::UseDarkTitleBar(Handle(), form.caption, form.captionText);
 }
 
 void TMainForm::Show(int showCommand) {
@@ -210,7 +208,7 @@ void TMainForm::TimerDialogsTimer() {
         tips.ShowModal();
     }
     if (update::IsUpdateCheckDue())
-        update::StartUpdateCheck();
+        update::StartUpdateCheck(ui::RunOnGuiThread, ui::AskYesNo);
     settings::IncrementRunCount();
 }
 

@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "ui/glyphs.h"
+#include "skin/glyphs.h"
+#include "skin/menu_skin.h"
+#include "skin/skin.h"
+#include "skin/skinned_controls.h"
 #include "ui/hints.h"
-#include "ui/menu_skin.h"
-#include "ui/skin.h"
-#include "ui/skinned_controls.h"
 #include "ui/throttled_progress.h"
 #include "ui/window.h"
+#include "wipe/deletion_run.h"
 #include "wizard/file_list.h"
 #include "wizard/main_images.h"
 #include "wizard/navigation.h"
-#include "wipe/deletion_run.h"
 
 namespace vexlor::wizard {
 
@@ -118,9 +118,9 @@ public:
     HMENU MainMenu1 = nullptr;
     std::unique_ptr<ui::Hints> Hints;
     // The program's skins and the one in use, from the window's creation to its end.
-    std::unique_ptr<ui::SkinSet> sSkinManager1;
+    std::unique_ptr<skin::SkinSet> sSkinManager1;
     // The glyphs of the buttons and the menu.
-    ui::GlyphSet ImageList24;
+    skin::GlyphSet ImageList24;
 
     // Command identifiers of the controls and menu items.
     enum CommandId : int {
@@ -167,13 +167,16 @@ private:
     void SetOverallBarPosition(int position) override;
     void ShowProgressNow() override;
     bool CleanFile(const std::wstring& path) override;
+    void ShowBusy(bool busy) override;
+    void Warn(const std::wstring& text) override;
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
     void UpdateDeleteButton();
     void UpdateListState();
     void WatchListBoxMouse();
     static LRESULT CALLBACK ListBoxMouseSubclass(HWND list, UINT message, WPARAM wParam,
-                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR form);
+                                                 LPARAM lParam, UINT_PTR id,
+                                                 DWORD_PTR form) noexcept;
 
     void BuildControls();
     void BuildWelcomePage();
@@ -181,14 +184,14 @@ private:
     void BuildProgressPage();
     void BuildFinishPage();
     void BuildMenu();
-    void SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement);
+    void SetButtonGlyph(HWND button, int glyph, skin::GlyphPlacement placement);
     void Layout();
 
     void OnCommand(int id);
     void RunCommand(int id);
     void OnClose();
 
-    std::unique_ptr<ui::SkinnedMenu> menu_;
+    std::unique_ptr<skin::SkinnedMenu> menu_;
     FileList fileList_;
     ui::ThrottledProgress overallBar_;
     ui::ThrottledProgress fileBar_;

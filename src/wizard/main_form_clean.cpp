@@ -2,6 +2,8 @@
 #include "wizard/main_form.h"
 
 #include "platform/session.h"
+#include "ui/app_cursor.h"
+#include "ui/app_message.h"
 #include "ui/message_pump.h"
 #include "wipe/overwrite.h"
 
@@ -53,6 +55,17 @@ void TMainForm::ResetOverallBar(int maximum) {
 
 void TMainForm::SetOverallBarPosition(int position) {
     overallBar_.SetPosition(position);
+}
+
+void TMainForm::ShowBusy(bool busy) {
+    if (busy)
+        ui::SetAppCursor(IDC_WAIT);
+    else
+        ui::ClearAppCursor();
+}
+
+void TMainForm::Warn(const std::wstring& text) {
+    ui::ShowAppMessage(text, MB_ICONWARNING);
 }
 
 void TMainForm::ShowProgressNow() {

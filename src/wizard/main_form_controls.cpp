@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "base/resource_ids.h"
+#include "skin/skinned_controls.h"
 #include "ui/controls.h"
 #include "wizard/main_form_layout.h"
 
@@ -30,8 +31,9 @@ std::vector<HWND> CreatePlannedLabels(HWND panel, const std::vector<ui::LabelPla
         const int id = ids[i];
         const HWND created =
             label.font.underline
-                ? ui::CreateLinkLabel(panel, id, label.text, {label.x, label.y}, label.font.height)
-                : ui::CreateLabel(panel, id, label.text, {label.x, label.y}, label.font);
+                ? skin::CreateLinkLabel(panel, id, label.text, {label.x, label.y},
+                                        label.font.height)
+                : skin::CreateLabel(panel, id, label.text, {label.x, label.y}, label.font);
         const RECT& box = layout.boxes[i];
         ::MoveWindow(created, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
         labels.push_back(created);
@@ -76,37 +78,41 @@ SIZE ClientSize96(HWND window) {
 
 void TMainForm::BuildControls() {
     const HWND form = Handle();
-    Hints = std::make_unique<ui::Hints>(form);
+    const skin::FormStyle& skinned = skin::ActiveSkin().form;
+    Hints = std::make_unique<ui::Hints>(form, skinned.border, skinned.surface.text);
 
-    PanelHearer = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
-    LabelHeaderHint = ui::CreateLabel(PanelHearer, 0, TitleWelcome, {10, 5, 100, 33},
-                                      {.height = 19}, SS_CENTERIMAGE);
+    PanelHearer = skin::CreatePanel(form, 0, {}, skin::StyleClass::CheckBox);
+    LabelHeaderHint = skin::CreateLabel(PanelHearer, 0, TitleWelcome, {10, 5, 100, 33},
+                                        {.height = 19}, SS_CENTERIMAGE);
 
-    PageControlMain = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
-    TabWelcome = ui::CreatePanel(PageControlMain, 0, {}, L"CHECKBOX", L"Приветствие");
-    TabSelectFiles = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Выбор файлов");
-    TabProgress = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Прогресс");
-    TabFinish = ui::CreatePanel(PageControlMain, 0, {}, nullptr, L"Готово");
+    PageControlMain = skin::CreatePanel(form, 0, {}, skin::StyleClass::CheckBox);
+    TabWelcome =
+        skin::CreatePanel(PageControlMain, 0, {}, skin::StyleClass::CheckBox, L"Приветствие");
+    TabSelectFiles = skin::CreatePanel(PageControlMain, 0, {}, std::nullopt, L"Выбор файлов");
+    TabProgress = skin::CreatePanel(PageControlMain, 0, {}, std::nullopt, L"Прогресс");
+    TabFinish = skin::CreatePanel(PageControlMain, 0, {}, std::nullopt, L"Готово");
     BuildWelcomePage();
     BuildFileSelectionPage();
     BuildProgressPage();
     BuildFinishPage();
 
-    sPanel2 = ui::CreatePanel(form, 0, {}, L"CHECKBOX");
-    BtnBack = ui::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37}, L"BUTTON");
-    BtnNext = ui::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37}, L"BUTTON");
-    SetButtonGlyph(BtnBack, GlyphBack, ui::GlyphPlacement::BeforeText);
-    SetButtonGlyph(BtnNext, GlyphNext, ui::GlyphPlacement::AfterText);
+    sPanel2 = skin::CreatePanel(form, 0, {}, skin::StyleClass::CheckBox);
+    BtnBack = skin::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37},
+                                 skin::StyleClass::Button);
+    BtnNext = skin::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37},
+                                 skin::StyleClass::Button);
+    SetButtonGlyph(BtnBack, GlyphBack, skin::GlyphPlacement::BeforeText);
+    SetButtonGlyph(BtnNext, GlyphNext, skin::GlyphPlacement::AfterText);
     ::EnableWindow(BtnBack, FALSE);
 
     Layout();
 }
 
 void TMainForm::BuildWelcomePage() {
-    Image3 = ui::CreatePicture(TabWelcome, 0, {71, 32, 128, 128},
-                               ui::LoadScaledPicture(ResourceWelcome, 128, 128));
+    Image3 = skin::CreatePicture(TabWelcome, 0, {71, 32, 128, 128},
+                                 skin::LoadScaledPicture(ResourceWelcome, 128, 128));
     const ui::Bounds card{55, 182, WelcomeCardWidth, WelcomeCardHeight};
-    sPanel1 = ui::CreatePanel(TabWelcome, 0, card, L"GAUGE");
+    sPanel1 = skin::CreatePanel(TabWelcome, 0, card, skin::StyleClass::Gauge);
     const auto labels =
         CreatePlannedLabels(sPanel1, WelcomeCardPlan(), {0, 0, 0, 0, 0, IdLabel11}, card);
     sLabel6 = labels[0];
@@ -118,22 +124,22 @@ void TMainForm::BuildWelcomePage() {
 }
 
 void TMainForm::BuildFileSelectionPage() {
-    ListBoxFiles = ui::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, L"EDIT");
+    ListBoxFiles = skin::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, skin::StyleClass::Edit);
     ::SetWindowLongPtrW(ListBoxFiles, GWL_STYLE,
                         ::GetWindowLongPtrW(ListBoxFiles, GWL_STYLE) | WS_CLIPSIBLINGS);
     fileList_ = FileList(ListBoxFiles);
     WatchListBoxMouse();
-    sPanel3 = ui::CreatePanel(TabSelectFiles, 0, {}, L"CHECKBOX");
+    sPanel3 = skin::CreatePanel(TabSelectFiles, 0, {}, skin::StyleClass::CheckBox);
     // Buttons without a caption: the hint is their window text, so screen readers name them.
-    BtnAddFiles =
-        ui::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37}, L"BUTTON");
-    BtnDelete = ui::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
-                                 {62, 3, 56, 37}, L"BUTTON");
-    BtnCleanFiles =
-        ui::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список", {121, 3, 56, 37}, L"BUTTON");
-    SetButtonGlyph(BtnAddFiles, GlyphAddFiles, ui::GlyphPlacement::Alone);
-    SetButtonGlyph(BtnDelete, GlyphDeleteEntry, ui::GlyphPlacement::Alone);
-    SetButtonGlyph(BtnCleanFiles, GlyphClearList, ui::GlyphPlacement::Alone);
+    BtnAddFiles = skin::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
+                                     skin::StyleClass::Button);
+    BtnDelete = skin::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
+                                   {62, 3, 56, 37}, skin::StyleClass::Button);
+    BtnCleanFiles = skin::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список",
+                                       {121, 3, 56, 37}, skin::StyleClass::Button);
+    SetButtonGlyph(BtnAddFiles, GlyphAddFiles, skin::GlyphPlacement::Alone);
+    SetButtonGlyph(BtnDelete, GlyphDeleteEntry, skin::GlyphPlacement::Alone);
+    SetButtonGlyph(BtnCleanFiles, GlyphClearList, skin::GlyphPlacement::Alone);
     Hints->Add(BtnAddFiles, L"Добавить файлы");
     Hints->Add(BtnDelete, L"Удалить выделенный файл из списка");
     Hints->Add(BtnCleanFiles, L"Очистить список");
@@ -142,7 +148,7 @@ void TMainForm::BuildFileSelectionPage() {
 
     // Lies over the list and keeps its place when the window is resized.
     const ui::Bounds hint{224, 136, AddFilesHintWidth, AddFilesHintHeight};
-    PanelAddFilesHint = ui::CreatePanel(TabSelectFiles, 0, hint, L"CHECKBOX");
+    PanelAddFilesHint = skin::CreatePanel(TabSelectFiles, 0, hint, skin::StyleClass::CheckBox);
     ::SetWindowPos(PanelAddFilesHint, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     const auto labels =
         CreatePlannedLabels(PanelAddFilesHint, AddFilesHintPlan(), {0, IdLabelAddFiles}, hint);
@@ -151,29 +157,29 @@ void TMainForm::BuildFileSelectionPage() {
 }
 
 void TMainForm::BuildProgressPage() {
-    Image2 = ui::CreatePicture(TabProgress, 0, {224, 82, 196, 128},
-                               ui::LoadScaledPicture(ResourceProgress, 128, 128));
+    Image2 = skin::CreatePicture(TabProgress, 0, {224, 82, 196, 128},
+                                 skin::LoadScaledPicture(ResourceProgress, 128, 128));
     sLabel2 =
-        ui::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
-    sLabel3 = ui::CreateLabel(TabProgress, 0,
-                              L"Идет процесс удаления файлов, не выключайте компьютер и "
-                              L"убедитесь, что файлы не синхронизированы в облачных сервисах...",
-                              {0, 0, 100, kProgressNoteHeight}, {.height = 11});
-    ProgressBar = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
-    ProgressBarCurrentFile = ui::CreateProgressBar(TabProgress, 0, {}, L"GAUGE");
+        skin::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
+    sLabel3 = skin::CreateLabel(TabProgress, 0,
+                                L"Идет процесс удаления файлов, не выключайте компьютер и "
+                                L"убедитесь, что файлы не синхронизированы в облачных сервисах...",
+                                {0, 0, 100, kProgressNoteHeight}, {.height = 11});
+    ProgressBar = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
+    ProgressBarCurrentFile = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
     overallBar_ = ui::ThrottledProgress(ProgressBar);
     fileBar_ = ui::ThrottledProgress(ProgressBarCurrentFile);
 }
 
 void TMainForm::BuildFinishPage() {
-    Image1 = ui::CreatePicture(TabFinish, 0, {224, 3, 205, 264},
-                               ui::LoadScaledPicture(ResourceFinish, 205, 264));
-    sLabel4 = ui::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
-    sLabel5 = ui::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
+    Image1 = skin::CreatePicture(TabFinish, 0, {224, 3, 205, 264},
+                                 skin::LoadScaledPicture(ResourceFinish, 205, 264));
+    sLabel4 = skin::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
+    sLabel5 = skin::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
 }
 
-void TMainForm::SetButtonGlyph(HWND button, int glyph, ui::GlyphPlacement placement) {
-    ui::SetButtonGlyph(button, {&ImageList24, glyph, placement});
+void TMainForm::SetButtonGlyph(HWND button, int glyph, skin::GlyphPlacement placement) {
+    skin::SetButtonGlyph(button, {&ImageList24, glyph, placement});
 }
 
 void TMainForm::Layout() {

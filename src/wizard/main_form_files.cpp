@@ -104,7 +104,8 @@ void TMainForm::WatchListBoxMouse() {
 }
 
 LRESULT CALLBACK TMainForm::ListBoxMouseSubclass(HWND list, UINT message, WPARAM wParam,
-                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR form) {
+                                                 LPARAM lParam, UINT_PTR id,
+                                                 DWORD_PTR form) noexcept {
     const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
     if (IsMouseButtonDown(message))
         ui::Guard([form] { reinterpret_cast<TMainForm*>(form)->ListBoxFilesMouseDown(); });

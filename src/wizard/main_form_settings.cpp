@@ -2,7 +2,7 @@
 #include "wizard/main_form.h"
 
 #include "settings/settings.h"
-#include "ui/skin.h"
+#include "skin/skin.h"
 
 namespace vexlor::wizard {
 

@@ -4,8 +4,8 @@
 namespace vexlor::wizard {
 
 void TMainForm::BuildMenu() {
-    menu_ = std::make_unique<ui::SkinnedMenu>(ImageList24);
-    ui::SkinnedMenu& menu = *menu_;
+    menu_ = std::make_unique<skin::SkinnedMenu>(ImageList24);
+    skin::SkinnedMenu& menu = *menu_;
     const HMENU fileMenu = menu.AddPopup(L"Файл"); // A1
     menu.AddItem(fileMenu, IdMenuAddFiles, L"Добавить файлы", GlyphAddFiles);
     menu.AddItem(fileMenu, IdMenuClean, L"Очистить список", GlyphClearList);

@@ -1,12 +1,13 @@
 #include <string>
 
+#include "skin/paint.h"
+#include "skin/painters.h"
+#include "skin/skin.h"
+#include "skin/skinned_control.h"
 #include "ui/controls.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
-#include "ui/skinned_controls.h"
+#include "ui/dpi_fonts.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 constexpr int kBoxSize = 16; // 96-dpi pixels
@@ -78,7 +79,7 @@ private:
         const StateLook& look = style.states.In(State(buttonState));
         PaintParentBackground(Window(), dc);
 
-        const int size = Scale(kBoxSize);
+        const int size = ui::Scale(kBoxSize);
         const int top = (area.bottom - size) / 2;
         const RECT box{0, top, size, top + size};
         FillRounded(dc, box, style.states.radius, checked ? style.checkedFace : look.face,
@@ -88,15 +89,9 @@ private:
         if (FocusShown(buttonState))
             PaintFocus(dc, box, style.states);
 
-        const int saved = ::SaveDC(dc);
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, look.text);
-        RECT text{size + Scale(kGap), 0, area.right, area.bottom};
-        const std::wstring caption = TextOf(Window());
-        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        ::RestoreDC(dc, saved);
+        DrawTextIn(dc, FontOf(Window()), look.text, ui::TextOf(Window()),
+                   {size + ui::Scale(kGap), 0, area.right, area.bottom},
+                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
     static void PaintTick(HDC dc, const RECT& box, COLORREF color) {
@@ -104,18 +99,14 @@ private:
         const POINT tick[] = {{box.left + size * 4 / 16, box.top + size * 8 / 16},
                               {box.left + size * 7 / 16, box.top + size * 11 / 16},
                               {box.left + size * 12 / 16, box.top + size * 5 / 16}};
-        const UniquePen pen(::CreatePen(PS_SOLID, std::max(Scale(2), 2), color));
+        const UniquePen pen(::CreatePen(PS_SOLID, std::max(ui::Scale(2), 2), color));
         SelectedObject selected(dc, pen.Get());
         ::Polyline(dc, tick, 3);
     }
 
     static void PaintFocus(HDC dc, RECT box, const StatefulLook& states) {
-        ::InflateRect(&box, Scale(2), Scale(2));
-        const UniquePen pen(::CreatePen(PS_SOLID, 1, states.focusBorder));
-        SelectedObject selectedPen(dc, pen.Get());
-        SelectedObject noFill(dc, ::GetStockObject(NULL_BRUSH));
-        const int corner = 2 * (Scale(states.radius) + Scale(2));
-        ::RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
+        ::InflateRect(&box, ui::Scale(2), ui::Scale(2));
+        FrameRounded(dc, box, 2 * (ui::Scale(states.radius) + ui::Scale(2)), states.focusBorder);
     }
 };
 
@@ -125,4 +116,4 @@ void SkinCheckBox(HWND checkBox) {
     SkinnedControl::Attach(checkBox, std::make_unique<SkinnedCheckBox>());
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

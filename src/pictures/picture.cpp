@@ -1,4 +1,4 @@
-#include "ui/picture.h"
+#include "pictures/picture.h"
 
 #include <png.h>
 
@@ -13,6 +13,7 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "base/error.h"
 
 #ifdef _MSC_VER
@@ -20,20 +21,13 @@
 #pragma warning(disable : 4611)
 #endif
 
-namespace vexlor::ui {
+namespace vexlor::pictures {
 namespace {
 
 // A well-formed progressive JPEG has about ten scans; thousands only make a decode crawl.
 constexpr int MaxJpegScans = 100;
 // libjpeg's working memory (coefficient buffers of progressive pictures), pixels aside.
 constexpr long MaxJpegWorkingMemory = 512L * 1024 * 1024;
-
-std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (; text && *text; ++text)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return wide;
-}
 
 std::uint32_t Premultiplied(unsigned red, unsigned green, unsigned blue, unsigned alpha) {
     const auto scale = [alpha](unsigned channel) { return (channel * alpha + 127) / 255; };
@@ -95,7 +89,7 @@ Picture DecodePng(std::span<const std::uint8_t> data, const std::wstring& name) 
     PngReader reader;
     png_image& image = reader.Image();
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
-        ThrowUnreadablePicture(name, Widen(image.message) + L".");
+        ThrowUnreadablePicture(name, WidenAscii(image.message) + L".");
     CheckPictureSize(image.width, image.height, name);
     if (!CouldHoldPixels(data.size(), image.width, image.height))
         ThrowUnreadablePicture(name, L"the file is too short for its size; it is truncated.");
@@ -108,7 +102,7 @@ Picture DecodePng(std::span<const std::uint8_t> data, const std::wstring& name) 
     // libpng writes R, G, B, A bytes into the pixel memory; each pixel is then packed in place.
     auto* bytes = reinterpret_cast<std::uint8_t*>(picture.pixels.data());
     if (!png_image_finish_read(&image, nullptr, bytes, 0, nullptr))
-        ThrowUnreadablePicture(name, Widen(image.message) + L".");
+        ThrowUnreadablePicture(name, WidenAscii(image.message) + L".");
     for (std::uint32_t& pixel : picture.pixels) {
         const std::uint8_t* rgba = reinterpret_cast<const std::uint8_t*>(&pixel);
         pixel = Premultiplied(rgba[0], rgba[1], rgba[2], rgba[3]);
@@ -244,7 +238,7 @@ bool ReadJpegRows(JpegSession& session, std::uint8_t* row, std::uint32_t* pixels
 
 [[noreturn]] void ThrowJpegError(const JpegSession& session, const std::wstring& name) {
     const char* message = session.errors.message;
-    ThrowUnreadablePicture(name, message[0] ? Widen(message) + L"." : L"the data is damaged.");
+    ThrowUnreadablePicture(name, message[0] ? WidenAscii(message) + L"." : L"the data is damaged.");
 }
 
 } // namespace
@@ -376,4 +370,4 @@ Picture ScalePicture(const Picture& source, int width, int height) {
     return target;
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::pictures

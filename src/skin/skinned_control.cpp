@@ -1,14 +1,14 @@
-#include "ui/skinned_control.h"
+#include "skin/skinned_control.h"
 
 #include <commctrl.h>
 
 #include "base/error.h"
+#include "skin/menu_skin.h"
+#include "skin/paint.h"
+#include "skin/skin.h"
 #include "ui/dispatch.h"
-#include "ui/menu_skin.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5653; // "VS"
@@ -97,7 +97,7 @@ LRESULT CALLBACK SkinnedControl::Procedure(HWND window, UINT message, WPARAM wPa
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
     LRESULT result = 0;
-    if (!Guard([&] { result = painter->Handle(message, wParam, lParam); }))
+    if (!ui::Guard([&] { result = painter->Handle(message, wParam, lParam); }))
         result = ::DefSubclassProc(window, message, wParam, lParam);
     return result;
 }
@@ -130,4 +130,4 @@ bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
     return false;
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

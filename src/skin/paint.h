@@ -3,18 +3,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "base/handles.h"
+#include "skin/style_classes.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
-// Painting into a memory bitmap that is copied to the target in one step when the object ends,
-// so that nothing flickers: a control's WM_PAINT (BeginPaint/EndPaint included) or WM_PRINTCLIENT.
+// Painting into a memory bitmap that is copied to the window in one step when the object ends,
+// so that nothing flickers: a control's WM_PAINT, BeginPaint and EndPaint included.
 class BufferedPaint {
 public:
-    // WM_PAINT of `window`.
     explicit BufferedPaint(HWND window);
-    // WM_PRINTCLIENT: into `target`, which already belongs to the caller.
-    BufferedPaint(HWND window, HDC target);
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
     ~BufferedPaint();
@@ -24,12 +24,9 @@ public:
     const RECT& Area() const { return area_; }
 
 private:
-    void Prepare();
-
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC target_;
-    bool ownsPaint_;
     RECT area_{};
     MemoryDc memory_;
     UniqueBitmap bitmap_;
@@ -45,12 +42,22 @@ UniqueBitmap CreateBuffer(int width, int height);
 void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF border = 0,
                  int borderWidth = 0);
 void FillSolid(HDC dc, const RECT& box, COLORREF color);
+// The outline of `box` in a pen of `penWidth` device pixels, its corners rounded by `corner`
+// (device pixels, 0 for square ones): a keyboard focus ring, say.
+void FrameRounded(HDC dc, const RECT& box, int corner, COLORREF color, int penWidth = 1);
+// Draws `text` in `font` and `color`, transparent on what is there, leaving the DC as it was.
+void DrawTextIn(HDC dc, HFONT font, COLORREF color, const std::wstring& text, RECT box, UINT flags);
+// The font a control draws its text in.
+HFONT FontOf(HWND control);
 
 // Paints what lies under `control` in its parent, so that the control looks transparent: the
 // parent draws its client area into `dc` shifted by the control's position.
 void PaintParentBackground(HWND control, HDC dc);
 
-// The style class `window` asks for, or that of the nearest window around it that asks for one.
-const wchar_t* EffectiveStyleClass(HWND window);
+// The style class `window` asks for, or that of the nearest window around it that asks for one;
+// the form's when none does.
+StyleClass EffectiveStyleClass(HWND window);
+// The style class `window` itself asks for, if any.
+std::optional<StyleClass> OwnStyleClass(HWND window);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -9,7 +9,7 @@
 
 #include "base/handles.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 class GlyphSet {
 public:
@@ -37,4 +37,4 @@ UniqueBitmap LoadScaledPicture(int id, int width, int height);
 // Draws a 32-bpp premultiplied bitmap with its alpha channel at (x, y), at its own size.
 void DrawPicture(HDC dc, HBITMAP picture, int x, int y);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

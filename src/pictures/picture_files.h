@@ -7,9 +7,9 @@
 #include <string>
 
 #include "base/handles.h"
-#include "ui/picture.h"
+#include "pictures/picture.h"
 
-namespace vexlor::ui {
+namespace vexlor::pictures {
 
 // Files larger than this are refused before they are read.
 inline constexpr std::int64_t MaxPictureFileBytes = std::int64_t{16} * 1024 * 1024;
@@ -26,4 +26,8 @@ Picture LoadPictureResource(int id);
 // A 32-bpp top-down DIB section holding the picture's premultiplied pixels, for AlphaBlend.
 UniqueBitmap ToBitmap(const Picture& picture);
 
-} // namespace vexlor::ui
+// An empty 32-bpp top-down DIB section in the program's own memory; `bits` receives its pixels.
+// Empty (and `bits` null) when the system has no room for it.
+UniqueBitmap CreateDib(int width, int height, void** bits);
+
+} // namespace vexlor::pictures

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vexlor::ui {
+namespace vexlor::pictures {
 
 // Rows top-down; each pixel 0xAARRGGBB with premultiplied alpha, as a 32-bpp top-down DIB.
 struct Picture {
@@ -35,4 +35,4 @@ Picture DecodeJpeg(std::span<const std::uint8_t> data, const std::wstring& name)
 // grows, on premultiplied pixels so that transparent pixels lend no colour.
 Picture ScalePicture(const Picture& source, int width, int height);
 
-} // namespace vexlor::ui
+} // namespace vexlor::pictures

@@ -1,10 +1,10 @@
+#include "skin/paint.h"
+#include "skin/painters.h"
+#include "skin/skin.h"
+#include "skin/skinned_control.h"
 #include "ui/controls.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
-#include "ui/skinned_controls.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 UINT DrawTextFlags(LONG_PTR style) {
@@ -58,14 +58,8 @@ protected:
         const HWND parent = ::GetParent(Window());
         const COLORREF color =
             fixedColor_.value_or(ActiveSkin().SurfaceOf(EffectiveStyleClass(parent)).text);
-        const int saved = ::SaveDC(dc);
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, color);
-        const std::wstring text = TextOf(Window());
-        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
-                    DrawTextFlags(::GetWindowLongPtrW(Window(), GWL_STYLE)));
-        ::RestoreDC(dc, saved);
+        DrawTextIn(dc, FontOf(Window()), color, ui::TextOf(Window()), area,
+                   DrawTextFlags(::GetWindowLongPtrW(Window(), GWL_STYLE)));
     }
 
 private:
@@ -78,4 +72,4 @@ void SkinLabel(HWND label, std::optional<COLORREF> fixedColor) {
     SkinnedControl::Attach(label, std::make_unique<SkinnedLabel>(fixedColor));
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

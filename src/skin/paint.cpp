@@ -1,45 +1,33 @@
-#include "ui/paint.h"
+#include "skin/paint.h"
 
 #include <algorithm>
 
+#include "pictures/picture_files.h"
+#include "skin/skin.h"
 #include "ui/controls.h"
-#include "ui/skin.h"
+#include "ui/dpi_fonts.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 BufferedPaint::BufferedPaint(HWND window)
-    : window_(window), target_(::BeginPaint(window, &paint_)), ownsPaint_(true), memory_(target_) {
-    Prepare();
-}
-
-BufferedPaint::BufferedPaint(HWND window, HDC target)
-    : window_(window), target_(target), ownsPaint_(false), memory_(target) {
-    Prepare();
-}
-
-void BufferedPaint::Prepare() {
+    : window_(window), target_(::BeginPaint(window, &paint_)), memory_(target_) {
     ::GetClientRect(window_, &area_);
     bitmap_ = CreateBuffer(area_.right, area_.bottom);
     previous_ = ::SelectObject(memory_.Get(), bitmap_.Get());
     // Text and lines drawn in the buffer take the window's font.
-    ::SelectObject(memory_.Get(),
-                   reinterpret_cast<HGDIOBJ>(::SendMessageW(window_, WM_GETFONT, 0, 0)));
+    ::SelectObject(memory_.Get(), FontOf(window_));
     ::SetBkMode(memory_.Get(), TRANSPARENT);
 }
 
 BufferedPaint::~BufferedPaint() {
     ::BitBlt(target_, 0, 0, area_.right, area_.bottom, memory_.Get(), 0, 0, SRCCOPY);
     ::SelectObject(memory_.Get(), previous_);
-    if (ownsPaint_)
-        ::EndPaint(window_, &paint_);
+    ::EndPaint(window_, &paint_);
 }
 
 UniqueBitmap CreateBuffer(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), std::max(width, 1), -std::max(height, 1), 1, 32,
-                      BI_RGB};
     void* bits = nullptr;
-    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    return pictures::CreateDib(std::max(width, 1), std::max(height, 1), &bits);
 }
 
 void FillSolid(HDC dc, const RECT& box, COLORREF color) {
@@ -49,13 +37,13 @@ void FillSolid(HDC dc, const RECT& box, COLORREF color) {
 void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF border,
                  int borderWidth) {
     // A corner never larger than the box: a thin bar is a capsule, not a blot.
-    const int corner = std::min({2 * Scale(radius), static_cast<int>(box.bottom - box.top),
+    const int corner = std::min({2 * ui::Scale(radius), static_cast<int>(box.bottom - box.top),
                                  static_cast<int>(box.right - box.left)});
+    const UniquePen none(::CreatePen(PS_NULL, 0, 0));
+    SelectedObject pen(dc, none.Get());
     if (borderWidth > 0) {
-        const int width = Scale(borderWidth);
+        const int width = ui::Scale(borderWidth);
         // The border is the rounded box in the border's colour, the face a smaller one inside.
-        const UniquePen none(::CreatePen(PS_NULL, 0, 0));
-        SelectedObject pen(dc, none.Get());
         {
             SelectedObject brush(dc, SkinBrush(border));
             ::RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, corner, corner);
@@ -66,10 +54,32 @@ void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF bo
                     box.bottom - width + 1, inner, inner);
         return;
     }
-    const UniquePen none(::CreatePen(PS_NULL, 0, 0));
-    SelectedObject pen(dc, none.Get());
     SelectedObject brush(dc, SkinBrush(face));
     ::RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, corner, corner);
+}
+
+void FrameRounded(HDC dc, const RECT& box, int corner, COLORREF color, int penWidth) {
+    const UniquePen pen(::CreatePen(PS_SOLID, penWidth, color));
+    SelectedObject selectedPen(dc, pen.Get());
+    SelectedObject noFill(dc, ::GetStockObject(NULL_BRUSH));
+    if (corner > 0)
+        ::RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
+    else
+        ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+}
+
+void DrawTextIn(HDC dc, HFONT font, COLORREF color, const std::wstring& text, RECT box,
+                UINT flags) {
+    const int saved = ::SaveDC(dc);
+    ::SelectObject(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, color);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+    ::RestoreDC(dc, saved);
+}
+
+HFONT FontOf(HWND control) {
+    return reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
 }
 
 void PaintParentBackground(HWND control, HDC dc) {
@@ -82,14 +92,19 @@ void PaintParentBackground(HWND control, HDC dc) {
     ::RestoreDC(dc, saved);
 }
 
-const wchar_t* EffectiveStyleClass(HWND window) {
+std::optional<StyleClass> OwnStyleClass(HWND window) {
+    const wchar_t* name = ui::StyleClassOf(window);
+    return name ? StyleClassNamed(name) : std::nullopt;
+}
+
+StyleClass EffectiveStyleClass(HWND window) {
     for (HWND at = window; at; at = ::GetParent(at)) {
-        if (const wchar_t* styleClass = StyleClassOf(at))
-            return styleClass;
+        if (const auto styleClass = OwnStyleClass(at))
+            return *styleClass;
         if (!(::GetWindowLongPtrW(at, GWL_STYLE) & WS_CHILD))
             break;
     }
-    return StyleForm;
+    return StyleClass::Form;
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -1,8 +1,8 @@
-#include "ui/title_bar.h"
+#include "skin/title_bar.h"
 
 #include <dwmapi.h>
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 // GetProcAddress's result as the function it is.
@@ -59,4 +59,4 @@ bool UseDarkTitleBar(HWND window, COLORREF caption, COLORREF captionText) {
     return true;
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -1,20 +1,25 @@
-#include "ui/skin.h"
+#include "skin/skin.h"
 
 #include <charconv>
 #include <map>
 #include <set>
 #include <stdexcept>
 
+#include "base/ascii.h"
 #include "base/error.h"
 #include "base/handles.h"
 #include "base/resource_ids.h"
 #include "platform/resources.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
-std::wstring Widen(std::string_view text) {
-    return std::wstring(text.begin(), text.end()); // the format's names and keys are ASCII
+// The section's name as it stands in the skin's (ASCII) text.
+std::string SectionName(StyleClass styleClass) {
+    std::string name;
+    for (const wchar_t* c = NameOf(styleClass); *c; ++c)
+        name += static_cast<char>(*c);
+    return name;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -46,7 +51,7 @@ SkinText Split(std::string_view text) {
         if (line.front() == '[' && line.back() == ']') {
             const std::string name(Trim(line.substr(1, line.size() - 2)));
             if (!result.sections.emplace(name, std::map<std::string, std::string>()).second)
-                throw Error(L"The skin has the section [" + Widen(name) + L"] twice" + where);
+                throw Error(L"The skin has the section [" + WidenAscii(name) + L"] twice" + where);
             section = &result.sections[name];
             continue;
         }
@@ -57,11 +62,11 @@ SkinText Split(std::string_view text) {
         const std::string value(Trim(line.substr(equals + 1)));
         if (!section) {
             if (key != "Name" || !result.name.empty())
-                throw Error(L"The skin has \"" + Widen(key) + L"\" before its first section" +
+                throw Error(L"The skin has \"" + WidenAscii(key) + L"\" before its first section" +
                             where);
             result.name = value;
         } else if (!section->emplace(key, value).second) {
-            throw Error(L"The skin has the value " + Widen(key) + L" twice" + where);
+            throw Error(L"The skin has the value " + WidenAscii(key) + L" twice" + where);
         }
     }
     if (result.name.empty())
@@ -73,10 +78,10 @@ SkinText Split(std::string_view text) {
 // error too, so that a misspelt key never goes unnoticed.
 class SectionReader {
 public:
-    SectionReader(const SkinText& text, const char* name) : name_(name) {
-        const auto found = text.sections.find(name);
+    SectionReader(const SkinText& text, StyleClass styleClass) : name_(SectionName(styleClass)) {
+        const auto found = text.sections.find(name_);
         if (found == text.sections.end())
-            throw Error(L"The skin has no section [" + Widen(name) + L"].");
+            throw Error(L"The skin has no section [" + WidenAscii(name_) + L"].");
         values_ = &found->second;
     }
 
@@ -114,31 +119,31 @@ public:
     void Finish() const {
         for (const auto& [key, value] : *values_)
             if (!used_.count(key))
-                throw Error(L"The skin's section [" + Widen(name_) + L"] has an unknown value " +
-                            Widen(key) + L".");
+                throw Error(L"The skin's section [" + WidenAscii(name_) +
+                            L"] has an unknown value " + WidenAscii(key) + L".");
     }
 
 private:
     const std::string& Value(const std::string& key) {
         const auto found = values_->find(key);
         if (found == values_->end())
-            throw Error(L"The skin's section [" + Widen(name_) + L"] has no value " + Widen(key) +
-                        L".");
+            throw Error(L"The skin's section [" + WidenAscii(name_) + L"] has no value " +
+                        WidenAscii(key) + L".");
         used_.insert(key);
         return found->second;
     }
     Error Invalid(const std::string& key, const wchar_t* expected) const {
-        return Error(L"The skin's value " + Widen(key) + L" in [" + Widen(name_) + L"] is not " +
-                     expected + L".");
+        return Error(L"The skin's value " + WidenAscii(key) + L" in [" + WidenAscii(name_) +
+                     L"] is not " + expected + L".");
     }
 
-    const char* name_;
+    std::string name_;
     const std::map<std::string, std::string>* values_ = nullptr;
     std::set<std::string> used_;
 };
 
 FormStyle ReadForm(const SkinText& text) {
-    SectionReader read(text, "FORM");
+    SectionReader read(text, StyleClass::Form);
     FormStyle style{read.TakeSurface(), read.Color("Border"), read.Color("Caption"),
                     read.Color("CaptionText")};
     read.Finish();
@@ -146,14 +151,14 @@ FormStyle ReadForm(const SkinText& text) {
 }
 
 ButtonStyle ReadButton(const SkinText& text) {
-    SectionReader read(text, "BUTTON");
+    SectionReader read(text, StyleClass::Button);
     ButtonStyle style{read.TakeSurface(), read.States(), read.State("Default")};
     read.Finish();
     return style;
 }
 
 CheckBoxStyle ReadCheckBox(const SkinText& text) {
-    SectionReader read(text, "CHECKBOX");
+    SectionReader read(text, StyleClass::CheckBox);
     CheckBoxStyle style{read.TakeSurface(), read.States(), read.Color("Checked.Face"),
                         read.Color("Checked.Border"), read.Color("Tick")};
     read.Finish();
@@ -161,7 +166,7 @@ CheckBoxStyle ReadCheckBox(const SkinText& text) {
 }
 
 GaugeStyle ReadGauge(const SkinText& text) {
-    SectionReader read(text, "GAUGE");
+    SectionReader read(text, StyleClass::Gauge);
     GaugeStyle style{read.TakeSurface(), read.Color("Border"), read.Number("Radius"),
                      read.Color("Track"), read.Color("Bar")};
     read.Finish();
@@ -169,7 +174,7 @@ GaugeStyle ReadGauge(const SkinText& text) {
 }
 
 EditStyle ReadEdit(const SkinText& text) {
-    SectionReader read(text, "EDIT");
+    SectionReader read(text, StyleClass::Edit);
     EditStyle style{
         read.TakeSurface(),
         read.Color("Border"),
@@ -184,15 +189,15 @@ EditStyle ReadEdit(const SkinText& text) {
     return style;
 }
 
-PanelStyle ReadPanel(const SkinText& text, const char* name, bool rounded) {
-    SectionReader read(text, name);
+PanelStyle ReadPanel(const SkinText& text, StyleClass styleClass, bool rounded) {
+    SectionReader read(text, styleClass);
     PanelStyle style{read.TakeSurface(), read.Color("Border"), rounded ? read.Number("Radius") : 0};
     read.Finish();
     return style;
 }
 
 MenuStyle ReadMenu(const SkinText& text) {
-    SectionReader read(text, "ICOLINE");
+    SectionReader read(text, StyleClass::IcoLine);
     const Surface surface = read.TakeSurface();
     const COLORREF barFace = read.Color("Bar.Face");
     MenuStyle style{surface,
@@ -235,39 +240,41 @@ const StateLook& StatefulLook::In(ControlState state) const {
     return normal;
 }
 
-const Surface& Skin::SurfaceOf(std::wstring_view styleClass) const {
-    if (styleClass == StyleButton)
+const Surface& Skin::SurfaceOf(StyleClass styleClass) const {
+    switch (styleClass) {
+    case StyleClass::Button:
         return button.surface;
-    if (styleClass == StyleCheckBox)
+    case StyleClass::CheckBox:
         return checkBox.surface;
-    if (styleClass == StyleGauge)
+    case StyleClass::Gauge:
         return gauge.surface;
-    if (styleClass == StyleEdit)
+    case StyleClass::Edit:
         return edit.surface;
-    if (styleClass == StyleStatusBar)
+    case StyleClass::StatusBar:
         return statusBar.surface;
-    if (styleClass == StyleAlphaEdit)
+    case StyleClass::AlphaEdit:
         return alphaEdit.surface;
-    if (styleClass == StyleIcoLine)
+    case StyleClass::IcoLine:
         return icoLine.surface;
+    case StyleClass::Form:
+        break;
+    }
     return form.surface;
 }
 
 Skin ParseSkin(std::string_view text) {
     const SkinText split = Split(text);
-    std::set<std::string, std::less<>> known{"FORM", "BUTTON",    "CHECKBOX",  "GAUGE",
-                                             "EDIT", "STATUSBAR", "ALPHAEDIT", "ICOLINE"};
     for (const auto& [name, values] : split.sections)
-        if (!known.count(name))
-            throw Error(L"The skin has an unknown section [" + Widen(name) + L"].");
+        if (!StyleClassNamed(WidenAscii(name)))
+            throw Error(L"The skin has an unknown section [" + WidenAscii(name) + L"].");
     return {FromUtf8(split.name),
             ReadForm(split),
             ReadButton(split),
             ReadCheckBox(split),
             ReadGauge(split),
             ReadEdit(split),
-            ReadPanel(split, "STATUSBAR", false),
-            ReadPanel(split, "ALPHAEDIT", true),
+            ReadPanel(split, StyleClass::StatusBar, false),
+            ReadPanel(split, StyleClass::AlphaEdit, true),
             ReadMenu(split)};
 }
 
@@ -307,4 +314,4 @@ HBRUSH SkinBrush(COLORREF color) {
     return found->second.Get();
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

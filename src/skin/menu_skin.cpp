@@ -1,4 +1,4 @@
-#include "ui/menu_skin.h"
+#include "skin/menu_skin.h"
 
 #include <commctrl.h>
 
@@ -6,12 +6,13 @@
 
 #include "base/error.h"
 #include "base/handles.h"
-#include "ui/controls.h"
-#include "ui/glyphs.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
+#include "skin/glyphs.h"
+#include "skin/paint.h"
+#include "skin/skin.h"
+#include "ui/dispatch.h"
+#include "ui/dpi_fonts.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 struct SkinnedMenu::Item {
     static constexpr unsigned kMark = 0x564D4E55; // tells our items from anyone else's
@@ -63,14 +64,14 @@ void PaintPopupFrame(HWND popup) {
 }
 
 LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR) {
+                               DWORD_PTR) noexcept {
     const LRESULT result = ::DefSubclassProc(popup, message, wParam, lParam);
     switch (message) {
     case WM_NCPAINT:
     case WM_PAINT:
     case WM_PRINT:
     case WM_SHOWWINDOW:
-        PaintPopupFrame(popup);
+        ui::Guard([popup] { PaintPopupFrame(popup); });
         break;
     case WM_NCDESTROY:
         ::RemoveWindowSubclass(popup, &PopupSubclass, id);
@@ -83,7 +84,7 @@ LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM l
 
 // Drop-downs are windows of the system's class "#32768", made by this thread when a menu
 // opens: each gets the skin's frame as it is created.
-LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code == HCBT_CREATEWND) {
         const auto* created = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
         const LPCWSTR className = created->lpcs->lpszClass;
@@ -102,29 +103,16 @@ const Item* ItemOf(ULONG_PTR data) {
 }
 
 HFONT MenuFont() {
-    return GetFont({});
-}
-
-SIZE TextSize(const std::wstring& text) {
-    WindowDc screen(nullptr);
-    SelectedObject font(screen.Get(), MenuFont());
-    SIZE size{};
-    ::GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
+    return ui::GetFont({});
 }
 
 int ColumnWidth(const Item& item) {
-    return item.glyphs->Size() + 2 * Scale(kColumnPadding);
+    return item.glyphs->Size() + 2 * ui::Scale(kColumnPadding);
 }
 
 void DrawText(HDC dc, const Item& item, RECT box, COLORREF color, UINT alignment) {
-    const int saved = ::SaveDC(dc);
-    ::SelectObject(dc, MenuFont());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, color);
-    ::DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &box,
-                alignment | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    ::RestoreDC(dc, saved);
+    DrawTextIn(dc, MenuFont(), color, item.text, box,
+               alignment | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 void DrawBarItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle& style) {
@@ -142,7 +130,7 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
     if (item.separator) {
         const int middle = (box.top + box.bottom) / 2;
         FillSolid(draw.hDC,
-                  {box.left + column + Scale(4), middle, box.right - Scale(4), middle + 1},
+                  {box.left + column + ui::Scale(4), middle, box.right - ui::Scale(4), middle + 1},
                   style.separator);
         return;
     }
@@ -151,13 +139,14 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
     if (hot)
         FillSolid(draw.hDC, box, style.hot.face);
     const int glyphSize = item.glyphs->Size();
-    item.glyphs->Draw(draw.hDC, item.glyph, box.left + Scale(kColumnPadding),
+    item.glyphs->Draw(draw.hDC, item.glyph, box.left + ui::Scale(kColumnPadding),
                       (box.top + box.bottom - glyphSize) / 2, disabled);
     const COLORREF color = disabled ? style.disabledText
                            : hot    ? style.hot.text
                                     : style.surface.text;
-    DrawText(draw.hDC, item, {box.left + column + Scale(kTextGap), box.top, box.right, box.bottom},
-             color, DT_LEFT);
+    DrawText(draw.hDC, item,
+             {box.left + column + ui::Scale(kTextGap), box.top, box.right, box.bottom}, color,
+             DT_LEFT);
 }
 
 } // namespace
@@ -242,19 +231,19 @@ BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
         return FALSE;
     if (item->separator) {
         measure.itemWidth = 0;
-        measure.itemHeight = static_cast<UINT>(Scale(kSeparatorHeight));
+        measure.itemHeight = static_cast<UINT>(ui::Scale(kSeparatorHeight));
         return TRUE;
     }
-    const SIZE text = TextSize(item->text);
+    const SIZE text = ui::MeasureText(MenuFont(), item->text);
     if (item->topLevel) {
-        measure.itemWidth = static_cast<UINT>(text.cx + 2 * Scale(kBarItemPadding));
-        measure.itemHeight = static_cast<UINT>(text.cy + Scale(6));
+        measure.itemWidth = static_cast<UINT>(text.cx + 2 * ui::Scale(kBarItemPadding));
+        measure.itemHeight = static_cast<UINT>(text.cy + ui::Scale(6));
         return TRUE;
     }
-    measure.itemWidth =
-        static_cast<UINT>(ColumnWidth(*item) + Scale(kTextGap) + text.cx + Scale(kRightPadding));
+    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + ui::Scale(kTextGap) + text.cx +
+                                          ui::Scale(kRightPadding));
     measure.itemHeight = static_cast<UINT>(
-        std::max<int>(item->glyphs->Size() + Scale(kColumnPadding), text.cy + Scale(10)));
+        std::max<int>(item->glyphs->Size() + ui::Scale(kColumnPadding), text.cy + ui::Scale(10)));
     return TRUE;
 }
 
@@ -299,4 +288,4 @@ void PaintMenuBarRest(HWND window) {
     ::ReleaseDC(window, dc);
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

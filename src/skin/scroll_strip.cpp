@@ -1,4 +1,4 @@
-#include "ui/scroll_strip.h"
+#include "skin/scroll_strip.h"
 
 #include <windowsx.h>
 
@@ -6,11 +6,12 @@
 #include <memory>
 
 #include "base/error.h"
+#include "skin/paint.h"
+#include "skin/skin.h"
 #include "ui/controls.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
+#include "ui/dispatch.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 constexpr wchar_t kStripClass[] = L"VexlorScrollStrip";
@@ -52,7 +53,7 @@ Thumb ThumbOf(const SCROLLINFO& info, int track) {
     const long long range = std::max<long long>(1LL + info.nMax - info.nMin, 1);
     const long long page = std::clamp<long long>(info.nPage, 1, range);
     const int length =
-        std::min(track, std::max(Scale(kMinimumThumb), static_cast<int>(track * page / range)));
+        std::min(track, std::max(ui::Scale(kMinimumThumb), static_cast<int>(track * page / range)));
     const long long movable = std::max<long long>(range - page, 1);
     const long long offset = std::clamp<long long>(info.nPos - info.nMin, 0, movable);
     return {static_cast<int>((track - length) * offset / movable), length, track};
@@ -71,12 +72,12 @@ void Paint(HWND window, HDC dc) {
     ::GetClientRect(window, &area);
     FillSolid(dc, area, style.scrollTrack);
     const Thumb thumb = ThumbOf(InfoOf(strip), TrackLength(window, strip));
-    const int inset = Scale(kThumbInset);
+    const int inset = ui::Scale(kThumbInset);
     RECT box = Vertical(strip)
                    ? RECT{inset, thumb.start, area.right - inset, thumb.start + thumb.length}
                    : RECT{thumb.start, inset, thumb.start + thumb.length, area.bottom - inset};
     const int thickness = Vertical(strip) ? area.right - 2 * inset : area.bottom - 2 * inset;
-    FillRounded(dc, box, ::MulDiv(thickness / 2, 96, Scale(96)),
+    FillRounded(dc, box, ::MulDiv(thickness / 2, 96, ui::Scale(96)),
                 strip.hot || strip.dragging ? style.scrollThumbHot : style.scrollThumb);
 }
 
@@ -100,7 +101,7 @@ void Drag(HWND window, Strip& strip, int at) {
     Scroll(strip, SB_THUMBTRACK, static_cast<int>(position));
 }
 
-LRESULT CALLBACK StripProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT StripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Strip* strip = StripOf(window);
     if (!strip)
         return ::DefWindowProcW(window, message, wParam, lParam);
@@ -166,11 +167,16 @@ LRESULT CALLBACK StripProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK StripProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return ui::GuardOr([&] { return StripMessage(window, message, wParam, lParam); },
+                       [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
+}
+
 } // namespace
 
 HWND CreateScrollStrip(HWND list, int bar) {
     const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(list, GWLP_HINSTANCE));
-    RegisterControlClass(instance, kStripClass, &StripProcedure);
+    ui::RegisterWindowClass(instance, kStripClass, &StripProcedure);
     const HWND strip = ::CreateWindowExW(0, kStripClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
                                          0, 0, ::GetParent(list), nullptr, instance, nullptr);
     if (!strip)
@@ -207,4 +213,4 @@ void SyncScrollStrip(HWND window) {
     }
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -1,13 +1,14 @@
 #include <string>
 
-#include "ui/controls.h"
-#include "ui/paint.h"
-#include "ui/scroll_strip.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
-#include "ui/skinned_controls.h"
+#include "skin/paint.h"
+#include "skin/painters.h"
+#include "skin/scroll_strip.h"
+#include "skin/skin.h"
+#include "skin/skinned_control.h"
+#include "skin/skinned_controls.h"
+#include "ui/dpi_fonts.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 constexpr int kItemPadding = 6; // added to the font's height, 96-dpi pixels
@@ -61,22 +62,12 @@ public:
         const StateLook& selection = focused ? style.selected : style.inactive;
         FillSolid(item.hDC, item.rcItem, selected ? selection.face : style.surface.background);
 
-        const std::wstring text = EntryText(item.itemID);
-        const int saved = ::SaveDC(item.hDC);
-        ::SetBkMode(item.hDC, TRANSPARENT);
-        ::SetTextColor(item.hDC, selected ? selection.text : style.surface.text);
         RECT box = item.rcItem;
-        box.left += Scale(ListTextMargin);
-        ::DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &box,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        if ((item.itemState & ODS_FOCUS) && !selected) {
-            const UniquePen pen(::CreatePen(PS_SOLID, 1, style.focusedBorder));
-            SelectedObject selectedPen(item.hDC, pen.Get());
-            SelectedObject noFill(item.hDC, ::GetStockObject(NULL_BRUSH));
-            const RECT& r = item.rcItem;
-            ::Rectangle(item.hDC, r.left, r.top, r.right, r.bottom);
-        }
-        ::RestoreDC(item.hDC, saved);
+        box.left += ui::Scale(ListTextMargin);
+        DrawTextIn(item.hDC, FontOf(Window()), selected ? selection.text : style.surface.text,
+                   EntryText(item.itemID), box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        if ((item.itemState & ODS_FOCUS) && !selected)
+            FrameRounded(item.hDC, item.rcItem, 0, style.focusedBorder);
     }
 
     HBRUSH Colors(HDC dc) override {
@@ -87,12 +78,11 @@ public:
     }
 
     void FitItemHeight() {
-        const auto font = reinterpret_cast<HFONT>(::SendMessageW(Window(), WM_GETFONT, 0, 0));
         WindowDc dc(Window());
-        SelectedObject selected(dc.Get(), font);
+        SelectedObject selected(dc.Get(), FontOf(Window()));
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.Get(), &metrics);
-        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0, metrics.tmHeight + Scale(kItemPadding));
+        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0, metrics.tmHeight + ui::Scale(kItemPadding));
     }
 
 protected:
@@ -195,4 +185,4 @@ void SkinListBox(HWND list) {
     attached.AddScrollStrips();
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 class SkinnedControl {
 public:
@@ -59,4 +59,4 @@ private:
 // the control's painter, or the menu's, does it. Returns whether the message was answered.
 bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -3,14 +3,15 @@
 
 #include <string>
 
+#include "skin/glyphs.h"
+#include "skin/paint.h"
+#include "skin/painters.h"
+#include "skin/skin.h"
+#include "skin/skinned_control.h"
+#include "skin/skinned_controls.h"
 #include "ui/controls.h"
-#include "ui/glyphs.h"
-#include "ui/paint.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
-#include "ui/skinned_controls.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 constexpr int kGap = 6;        // between glyph and caption, 96-dpi pixels
@@ -32,7 +33,7 @@ public:
         const UniqueBitmap bitmap = CreateBuffer(width, height);
         {
             SelectedObject selected(buffer.Get(), bitmap.Get());
-            Paint(buffer.Get(), {0, 0, width, height}, item.itemState);
+            PaintFace(buffer.Get(), {0, 0, width, height}, item.itemState);
             ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, buffer.Get(), 0, 0,
                      SRCCOPY);
         }
@@ -57,7 +58,7 @@ private:
         return Hot() ? ControlState::Hot : ControlState::Normal;
     }
 
-    void Paint(HDC dc, RECT box, UINT itemState) const {
+    void PaintFace(HDC dc, RECT box, UINT itemState) const {
         const ButtonStyle& style = ActiveSkin().button;
         const ControlState state = StateOf(itemState);
         const bool asDefault =
@@ -71,24 +72,18 @@ private:
     }
 
     static void PaintFocusRing(HDC dc, RECT box, const StatefulLook& states) {
-        ::InflateRect(&box, -Scale(kFocusInset) + 1, -Scale(kFocusInset) + 1);
-        const UniquePen pen(::CreatePen(PS_SOLID, Scale(2), states.focusBorder));
-        SelectedObject selectedPen(dc, pen.Get());
-        SelectedObject noFill(dc, ::GetStockObject(NULL_BRUSH));
-        const int corner = 2 * std::max(Scale(states.radius) - Scale(kFocusInset), 0);
-        ::RoundRect(dc, box.left, box.top, box.right, box.bottom, corner, corner);
+        ::InflateRect(&box, -ui::Scale(kFocusInset) + 1, -ui::Scale(kFocusInset) + 1);
+        const int corner = 2 * std::max(ui::Scale(states.radius) - ui::Scale(kFocusInset), 0);
+        FrameRounded(dc, box, corner, states.focusBorder, ui::Scale(2));
     }
 
     void PaintContent(HDC dc, const RECT& box, COLORREF textColor, ControlState state) const {
         const bool glyphAlone = glyph_.placement == GlyphPlacement::Alone;
-        const std::wstring caption = glyphAlone ? std::wstring() : TextOf(Window());
+        const std::wstring caption = glyphAlone ? std::wstring() : ui::TextOf(Window());
         const int glyphSize = glyph_.glyphs && glyph_.index >= 0 ? glyph_.glyphs->Size() : 0;
-        SelectedObject font(dc,
-                            reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), WM_GETFONT, 0, 0)));
-        SIZE text{0, 0};
-        if (!caption.empty())
-            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-        const int gap = glyphSize && text.cx ? Scale(kGap) : 0;
+        const HFONT font = FontOf(Window());
+        const SIZE text = caption.empty() ? SIZE{0, 0} : ui::MeasureText(font, caption);
+        const int gap = glyphSize && text.cx ? ui::Scale(kGap) : 0;
         const int shift = state == ControlState::Pressed ? 1 : 0;
         int x = (box.left + box.right - glyphSize - gap - text.cx) / 2 + shift;
         const int middle = (box.top + box.bottom) / 2 + shift;
@@ -98,10 +93,9 @@ private:
                 glyph_.glyphs->Draw(dc, glyph_.index, left, middle - glyphSize / 2, dimmed);
         };
         const auto drawCaption = [&](int left) {
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, textColor);
-            ::TextOutW(dc, left, middle - text.cy / 2, caption.c_str(),
-                       static_cast<int>(caption.size()));
+            const int top = middle - text.cy / 2;
+            DrawTextIn(dc, font, textColor, caption, {left, top, left + text.cx, top + text.cy},
+                       DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
         };
         if (glyph_.placement == GlyphPlacement::AfterText) {
             drawCaption(x);
@@ -127,4 +121,4 @@ void SetButtonGlyph(HWND button, const ButtonGlyph& glyph) {
         painter->SetGlyph(glyph);
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

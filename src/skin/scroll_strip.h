@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 // The strip over the `bar` (SB_VERT or SB_HORZ) of `list`: a sibling of the list, shown only
 // while the bar is. The strip lives as long as the list's parent.
@@ -15,4 +15,4 @@ HWND CreateScrollStrip(HWND list, int bar);
 // Brings the strip over its bar up to date: place, visibility, thumb.
 void SyncScrollStrip(HWND strip);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

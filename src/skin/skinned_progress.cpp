@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-#include "ui/paint.h"
-#include "ui/skin.h"
-#include "ui/skinned_control.h"
-#include "ui/skinned_controls.h"
+#include "skin/paint.h"
+#include "skin/painters.h"
+#include "skin/skin.h"
+#include "skin/skinned_control.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
 
 // The filled share of `width` for a position in a range; an empty or reversed range, or a
@@ -51,4 +51,4 @@ void SkinProgressBar(HWND bar) {
     SkinnedControl::Attach(bar, std::make_unique<SkinnedProgress>());
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

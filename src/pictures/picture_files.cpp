@@ -1,4 +1,4 @@
-#include "ui/picture_files.h"
+#include "pictures/picture_files.h"
 
 #include <wincodec.h>
 
@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "base/error.h"
+#include "platform/resources.h"
 
-namespace vexlor::ui {
+namespace vexlor::pictures {
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
@@ -58,16 +59,8 @@ std::wstring LowerCaseExtension(const std::wstring& path) {
 
 // ---- Bitmaps ----
 
-// A 32-bpp top-down DIB section; `bits` receives its pixel memory.
 UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // negative: the first row is the top one
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+    UniqueBitmap bitmap = CreateDib(width, height, bits);
     if (!bitmap || !*bits)
         ThrowLastError(L"Cannot make a bitmap of " + std::to_wstring(width) + L" x " +
                        std::to_wstring(height) + L" pixels:");
@@ -275,14 +268,22 @@ Picture LoadPictureFile(const std::wstring& path) {
 
 Picture LoadPictureResource(int id) {
     const std::wstring name = L"resource " + std::to_wstring(id);
-    const HMODULE module = ::GetModuleHandleW(nullptr);
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
-    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const auto data = platform::FindResourceData(id);
     if (!data)
         ThrowUnreadablePicture(name, L"the program carries no such picture.");
-    return DecodePng({static_cast<const std::uint8_t*>(data), ::SizeofResource(module, found)},
-                     name);
+    return DecodePng(*data, name);
+}
+
+UniqueBitmap CreateDib(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // negative: the first row is the top one
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    *bits = nullptr;
+    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
 }
 
 UniqueBitmap ToBitmap(const Picture& picture) {
@@ -295,4 +296,4 @@ UniqueBitmap ToBitmap(const Picture& picture) {
     return bitmap;
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::pictures

@@ -8,17 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vexlor::ui {
+#include "skin/style_classes.h"
 
-// The style classes controls ask for.
-inline constexpr wchar_t StyleForm[] = L"FORM";
-inline constexpr wchar_t StyleButton[] = L"BUTTON";
-inline constexpr wchar_t StyleCheckBox[] = L"CHECKBOX";
-inline constexpr wchar_t StyleGauge[] = L"GAUGE";
-inline constexpr wchar_t StyleEdit[] = L"EDIT";
-inline constexpr wchar_t StyleStatusBar[] = L"STATUSBAR";
-inline constexpr wchar_t StyleAlphaEdit[] = L"ALPHAEDIT";
-inline constexpr wchar_t StyleIcoLine[] = L"ICOLINE";
+namespace vexlor::skin {
 
 // What a control stands on: a panel's fill and the colour of the labels on it.
 struct Surface {
@@ -114,8 +106,8 @@ struct Skin {
     PanelStyle alphaEdit;
     MenuStyle icoLine;
 
-    // The surface of a style class; the form's for an unknown or missing one.
-    const Surface& SurfaceOf(std::wstring_view styleClass) const;
+    // The surface of a style class.
+    const Surface& SurfaceOf(StyleClass styleClass) const;
 };
 
 // Reads a skin from its text (UTF-8). A missing, repeated or unknown section or value, or a
@@ -151,4 +143,4 @@ const Skin& ActiveSkin();
 // One brush per colour, kept for the life of the program.
 HBRUSH SkinBrush(COLORREF color);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -1,24 +1,26 @@
-#include "ui/glyphs.h"
+#include "skin/glyphs.h"
 
 #include <cstdint>
 
-#include "ui/controls.h"
-#include "ui/picture.h"
-#include "ui/picture_files.h"
+#include "pictures/picture.h"
+#include "pictures/picture_files.h"
+#include "ui/dpi_fonts.h"
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 namespace {
+
+using pictures::Picture;
 
 // Above this the copies at twice the size are the better source: scaling down keeps the edges
 // sharp, scaling up would blur them.
 constexpr int kDoubleSizeFromDpi = 120;
 
 Picture LoadForScreen(int id, int id2x, int width, int height) {
-    const bool large = Scale(96) >= kDoubleSizeFromDpi;
-    const Picture source = LoadPictureResource(large ? id2x : id);
+    const bool large = ui::Scale(96) >= kDoubleSizeFromDpi;
+    const Picture source = pictures::LoadPictureResource(large ? id2x : id);
     if (source.width == width && source.height == height)
         return source;
-    return ScalePicture(source, width, height);
+    return pictures::ScalePicture(source, width, height);
 }
 
 // Grey, at half the opacity: the look of a glyph on a disabled control.
@@ -34,11 +36,11 @@ Picture Dimmed(Picture picture) {
 
 } // namespace
 
-GlyphSet::GlyphSet(int first, int first2x, int count, int size) : size_(Scale(size)) {
+GlyphSet::GlyphSet(int first, int first2x, int count, int size) : size_(ui::Scale(size)) {
     for (int i = 0; i < count; ++i) {
         const Picture glyph = LoadForScreen(first + i, first2x + i, size_, size_);
-        normal_.push_back(ToBitmap(glyph));
-        dimmed_.push_back(ToBitmap(Dimmed(glyph)));
+        normal_.push_back(pictures::ToBitmap(glyph));
+        dimmed_.push_back(pictures::ToBitmap(Dimmed(glyph)));
     }
 }
 
@@ -49,7 +51,7 @@ void GlyphSet::Draw(HDC dc, int index, int x, int y, bool dimmed) const {
 }
 
 UniqueBitmap LoadScaledPicture(int id, int width, int height) {
-    return ToBitmap(LoadForScreen(id, id + 1, Scale(width), Scale(height)));
+    return pictures::ToBitmap(LoadForScreen(id, id + 1, ui::Scale(width), ui::Scale(height)));
 }
 
 void DrawPicture(HDC dc, HBITMAP picture, int x, int y) {
@@ -63,4 +65,4 @@ void DrawPicture(HDC dc, HBITMAP picture, int x, int y) {
                     info.bmHeight, blend);
 }
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vexlor::ui {
+namespace vexlor::skin {
 
 class GlyphSet;
 
@@ -50,4 +50,4 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT& item);
 // beside the items, and the line under it, in the skin's.
 void PaintMenuBarRest(HWND window);
 
-} // namespace vexlor::ui
+} // namespace vexlor::skin

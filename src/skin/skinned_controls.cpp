@@ -1,0 +1,90 @@
+#include "skin/skinned_controls.h"
+
+#include <commctrl.h>
+
+#include "skin/painters.h"
+
+namespace vexlor::skin {
+
+HWND CreateLabel(HWND parent, int id, const std::wstring& text, const ui::Bounds& bounds,
+                 const ui::FontSpec& font, DWORD extraStyle, std::optional<COLORREF> fixedColor) {
+    const HWND label = ui::CreateControl({.parent = parent,
+                                          .id = id,
+                                          .windowClass = L"STATIC",
+                                          .text = text,
+                                          .style = SS_LEFT | SS_NOPREFIX | extraStyle,
+                                          .bounds = ui::SizedToText(bounds, text, font),
+                                          .font = font});
+    SkinLabel(label, fixedColor);
+    return label;
+}
+
+HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const ui::Bounds& bounds,
+                     int fontHeight) {
+    const ui::FontSpec font{.height = fontHeight, .bold = true, .underline = true};
+    const HWND link = ui::CreateControl({.parent = parent,
+                                         .id = id,
+                                         .windowClass = L"STATIC",
+                                         .text = text,
+                                         .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
+                                         .bounds = ui::SizedToText(bounds, text, font),
+                                         .font = font,
+                                         .handCursor = true});
+    SkinLabel(link);
+    return link;
+}
+
+HWND CreateButton(HWND parent, int id, const std::wstring& text, const ui::Bounds& bounds,
+                  StyleClass styleClass, bool isDefault, const ui::FontSpec& font) {
+    // Owner-drawn: the skin draws every state, which the system's themes would not let it.
+    const HWND button = ui::CreateControl({.parent = parent,
+                                           .id = id,
+                                           .windowClass = L"BUTTON",
+                                           .text = text,
+                                           .style = WS_TABSTOP | BS_OWNERDRAW,
+                                           .bounds = bounds,
+                                           .font = font,
+                                           .styleClass = NameOf(styleClass),
+                                           .handCursor = true});
+    SkinButton(button, isDefault);
+    return button;
+}
+
+HWND CreateCheckBox(HWND parent, int id, const std::wstring& text, const ui::Bounds& bounds,
+                    StyleClass styleClass) {
+    const HWND box = ui::CreateControl({.parent = parent,
+                                        .id = id,
+                                        .windowClass = L"BUTTON",
+                                        .text = text,
+                                        .style = WS_TABSTOP | BS_AUTOCHECKBOX,
+                                        .bounds = bounds,
+                                        .styleClass = NameOf(styleClass)});
+    SkinCheckBox(box);
+    return box;
+}
+
+HWND CreateListBox(HWND parent, int id, const ui::Bounds& bounds, StyleClass styleClass) {
+    const HWND list =
+        ui::CreateControl({.parent = parent,
+                           .id = id,
+                           .windowClass = L"LISTBOX",
+                           .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOTIFY |
+                                    LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                           .bounds = bounds,
+                           .styleClass = NameOf(styleClass)});
+    SkinListBox(list);
+    return list;
+}
+
+HWND CreateProgressBar(HWND parent, int id, const ui::Bounds& bounds, StyleClass styleClass) {
+    const HWND bar = ui::CreateControl({.parent = parent,
+                                        .id = id,
+                                        .windowClass = PROGRESS_CLASSW,
+                                        .style = PBS_SMOOTH,
+                                        .bounds = bounds,
+                                        .styleClass = NameOf(styleClass)});
+    SkinProgressBar(bar);
+    return bar;
+}
+
+} // namespace vexlor::skin
