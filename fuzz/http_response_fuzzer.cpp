@@ -15,6 +15,7 @@ namespace {
 
 using vexlor::update::BodySink;
 using vexlor::update::MaxBodyBytes;
+using vexlor::update::MaxLineBytesTotal;
 using vexlor::update::ResponseFailure;
 using vexlor::update::ResponseParser;
 using vexlor::update::ResponseState;
@@ -57,11 +58,27 @@ Outcome Parse(const std::uint8_t* data, std::size_t size, PieceSize pieceSize) {
     }
     parser.Finish();
     Check(parser.State() != ResponseState::NeedMore);
+
     // A failure leaves behind only the part of a success's body that came before it.
     const bool failed = parser.State() == ResponseState::Failed;
     Check(!failed || sink.body.empty() ||
           (parser.StatusCode() / 100 == 2 && parser.Failure() != ResponseFailure::BodyTooLarge));
     return {parser.State(), parser.Failure(), parser.StatusCode(), sink.body};
+}
+
+// However long a server goes on, the parser comes to its verdict within its bounds: the input
+// sent again and again, as an endless answer (a 1xx answer without end, say) would arrive.
+void CheckEndlessAnswerEnds(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return;
+    CollectingSink sink;
+    ResponseParser parser(sink);
+    std::uint64_t fed = 0;
+    while (parser.State() == ResponseState::NeedMore) {
+        Check(fed <= MaxBodyBytes + MaxLineBytesTotal);
+        parser.Feed(reinterpret_cast<const char*>(data), size);
+        fed += size;
+    }
 }
 
 } // namespace
@@ -74,5 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::minstd_rand random(static_cast<unsigned>(std::hash<std::string_view>{}(input)));
     std::uniform_int_distribution<std::size_t> pieces(1, 64);
     Check(Parse(data, size, [&] { return pieces(random); }) == whole);
+    CheckEndlessAnswerEnds(data, size);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/single_instance.h"
 #include "base/product.h"
 #include "fakes.h"
+#include "temp_files.h"
 #include "platform/web_pages.h"
 #include "ui/app_message.h"
 #include "ui/application.h"
@@ -35,13 +36,25 @@ TEST(OpenWebPage, ShellSuccessStartsNoBrowser) {
     EXPECT_EQ(call.show, SW_SHOWNORMAL);
 }
 
-TEST(OpenWebPage, ShellFailureFallsBackToBrowserExactlyOnce) {
+TEST(OpenWebPage, ShellFailureFallsBackToBrowserExactlyOnceNeverFromTheCurrentFolder) {
+    // A program named like the browser in the current folder, as beside a project file the
+    // program was started from.
+    vexlor::testing::TempFolder folder;
+    const std::wstring planted = folder.MakeFile(L"iexplore.exe", 10);
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(folder.Path().c_str());
+    const std::wstring browser = platform::FallbackBrowserPath();
+    ::SetCurrentDirectoryW(previous);
+    ASSERT_FALSE(browser.empty()) << "this system registers no iexplore";
+    EXPECT_NE(::_wcsicmp(browser.c_str(), planted.c_str()), 0);
+    EXPECT_EQ(::_wcsicmp(browser.substr(browser.rfind(L'\\') + 1).c_str(), L"iexplore.exe"), 0);
     for (std::intptr_t failure : {0, 2, 31, 32}) {
         RecordedShell shell({failure}); // the fallback fails too: still no third call
         OpenWebPage(L"http://vexlor.example/b.php");
         ASSERT_EQ(shell.calls.size(), 2u) << "shell result " << failure;
         EXPECT_EQ(shell.calls[1].operation, L"open");
-        EXPECT_EQ(shell.calls[1].file, L"iexplore");
+        EXPECT_EQ(shell.calls[1].file, browser) << "the browser by its full path";
         EXPECT_EQ(shell.calls[1].parameters, L"http://vexlor.example/b.php");
         EXPECT_EQ(shell.calls[1].owner, nullptr);
         EXPECT_EQ(shell.calls[1].show, SW_SHOWNORMAL);

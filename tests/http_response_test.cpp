@@ -191,6 +191,19 @@ TEST(HttpResponse, LinesAndHeadersAreBounded) {
     EXPECT_EQ(Parse(kOk + fields(MaxHeaderLines) + "\r\n").state, Complete);
     EXPECT_EQ(Parse(kOk + fields(MaxHeaderLines + 1) + "\r\n").failure,
               ResponseFailure::TooManyHeaders);
+    // Interim answers without end, and as many as the bound allows before the real one.
+    std::string interim;
+    for (int answer = 0; answer < MaxInterimAnswers; ++answer)
+        interim += "HTTP/1.1 100 Continue\r\n\r\n";
+    EXPECT_EQ(Parse(interim + kOk + "Content-Length: 1\r\n\r\nb").body, "b");
+    const Parsed endless = Parse(interim + interim, false);
+    EXPECT_EQ(endless.state, Failed);
+    EXPECT_EQ(endless.failure, ResponseFailure::TooManyInterimAnswers);
+    // One-byte chunks with long lines: the lines together are bounded too.
+    std::string chunks = kOk + "Transfer-Encoding: chunked\r\n\r\n";
+    while (chunks.size() <= MaxLineBytesTotal)
+        chunks += lineOf(4000, "1;") + "b\r\n";
+    EXPECT_EQ(Parse(chunks, false).failure, ResponseFailure::TooManyLineBytes);
     // Interim heads and trailers count as well: 50 + 50 + 1 lines here.
     EXPECT_EQ(Parse("HTTP/1.1 100 Continue\r\n" + fields(50) + "\r\n" + kOk + fields(49) +
                     "Transfer-Encoding: chunked\r\n\r\n0\r\n" + fields(1) + "\r\n")

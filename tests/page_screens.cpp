@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/product.h"
+#include "platform/common_controls.h"
 #include <cderr.h>
 
 #include "base/handles.h"
@@ -183,8 +184,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     outputFolder = argv[1];
     const std::wstring programFolder = argv[2]; // with the tips file and its pictures
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    vexlor::platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
     vexlor::skin::SkinEveryWindow();

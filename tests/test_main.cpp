@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/product.h"
+#include "platform/common_controls.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -14,8 +15,7 @@
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    vexlor::platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
     vexlor::skin::SkinEveryWindow();

@@ -19,6 +19,7 @@
 #include "loopback_server.h"
 #include "registry_probe.h"
 #include "settings/data_folder.h"
+#include "settings/file_type.h"
 #include "settings/ole_date.h"
 #include "settings/settings.h"
 #include "temp_files.h"
@@ -231,6 +232,75 @@ TEST(StartUpSequence, WelcomePageThenTipsThenTheCheckAndLastTheCount) {
     EXPECT_FALSE(atTheTips.counted) << "the run counted before the tips";
     EXPECT_EQ(atTheTips.lastUpdate->data, lastCheck->data) << "the check began before the tips";
     EXPECT_EQ(testing::ReadRawValue(kSettingsKey, L"CountRuns")->data, (Bytes{2, 0, 0, 0}));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data; },
+        5000))
+        << "no check after the tips";
+    testing::DeleteKeyTree(kSettingsKey);
+}
+
+// A tips file of one line beside the program, whose picture is damaged; gone with the object.
+class DamagedTipBesideTheProgram {
+public:
+    DamagedTipBesideTheProgram() {
+        std::filesystem::create_directories(folder_ / L"Resourse" / L"Help");
+        std::ofstream(folder_ / L"Answers.dat", std::ios::binary)
+            << "\xEF\xBB\xBF"
+            << "1 Совет с картинкой<IMAGE>damaged.png";
+        std::ofstream(folder_ / L"Resourse" / L"Help" / L"damaged.png", std::ios::binary)
+            << "\x89PNG\r\n\x1A\n cut off";
+    }
+    ~DamagedTipBesideTheProgram() {
+        std::filesystem::remove(folder_ / L"Answers.dat");
+        std::filesystem::remove_all(folder_ / L"Resourse");
+    }
+
+private:
+    std::filesystem::path folder_ = std::filesystem::path(settings::ExecutablePath()).parent_path();
+};
+
+struct AtTheDamagedTip {
+    std::size_t boxesBefore = 0;
+    bool shown = false;
+    std::size_t boxesAfterAnotherTip = 0;
+    bool shownAfterAnotherTip = false;
+};
+AtTheDamagedTip atTheDamagedTip;
+const RecordedMessageBoxes* boxesOfTheSequence = nullptr;
+
+TEST(StartUpSequence, DamagedTipPictureIsReportedAndTheTipsTheCheckAndTheCountGoOn) {
+    testing::DeleteKeyTree(kSettingsKey);
+    StoreLastUpdate(settings::CurrentDateTime() - 10); // a check is due
+    testing::SetRawValue(kSettingsKey, L"CountRuns", REG_DWORD, {5, 0, 0, 0});
+    const auto lastCheck = testing::ReadRawValue(kSettingsKey, L"LastUpdate");
+    const DamagedTipBesideTheProgram tips;
+    RecordedShell shell;
+    RecordedMessageBoxes boxes;
+    boxesOfTheSequence = &boxes;
+    wizard::TMainForm form;
+    form.Create();
+    ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        ::KillTimer(nullptr, timer);
+        const HWND dialog = ::FindWindowW(L"TFormUserAnswer", nullptr);
+        atTheDamagedTip.boxesBefore = boxesOfTheSequence->calls.size();
+        atTheDamagedTip.shown = dialog && ::IsWindowVisible(dialog);
+        // "Хочу еще!": the only tip again, its picture failing again.
+        ::SendMessageW(dialog, WM_COMMAND,
+                       MAKEWPARAM(dialogs::TFormUserAnswer::IdBtnOk, BN_CLICKED), 0);
+        atTheDamagedTip.boxesAfterAnotherTip = boxesOfTheSequence->calls.size();
+        atTheDamagedTip.shownAfterAnotherTip = ::IsWindowVisible(dialog) != FALSE;
+        ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+
+    form.TimerDialogsTimer();
+
+    ASSERT_GE(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text.rfind(L"Cannot read the picture", 0), 0u) << "no error shown";
+    EXPECT_EQ(atTheDamagedTip.boxesBefore, 1u);
+    EXPECT_TRUE(atTheDamagedTip.shown) << "the dialog did not open after the error";
+    EXPECT_EQ(atTheDamagedTip.boxesAfterAnotherTip, 2u) << "\"Хочу еще!\" drew no tip";
+    EXPECT_TRUE(atTheDamagedTip.shownAfterAnotherTip);
+    EXPECT_EQ(testing::ReadRawValue(kSettingsKey, L"CountRuns")->data, (Bytes{6, 0, 0, 0}));
     EXPECT_TRUE(PumpUntil(
         [&] { return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data; },
         5000))

@@ -21,6 +21,7 @@
 
 #include "base/error.h"
 #include "base/product.h"
+#include "platform/common_controls.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
 #include "wizard/main_form.h"
@@ -143,8 +144,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark inprocess|window|answers PATH\n");
         return 2;
     }
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    vexlor::platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
     vexlor::skin::SkinEveryWindow();

@@ -5,6 +5,7 @@
 #include "app/single_instance.h"
 #include "base/handles.h"
 #include "base/product.h"
+#include "platform/common_controls.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
 #include "ui/dispatch.h"
@@ -17,8 +18,7 @@ namespace {
 int RunFirstInstance(HINSTANCE instance, int showCommand) {
     // Pictures in BMP, ICO and TIFF are read through WIC, a COM component.
     const ComInitialized com;
-    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     ui::Application::Get().Initialize(instance, ApplicationTitle);
     skin::SkinEveryWindow();
 

@@ -109,9 +109,10 @@ void TFormUserAnswer::FormCreate() {
     LastLoad = -1;
     Reseed();
     Answers.clear();
-    // A tips file that cannot be read leaves the dialog without a tip, and says why.
+    // A tips file that cannot be read leaves the dialog without a tip, and says why; so does a
+    // first tip whose picture cannot be read, and the dialog still opens.
     ui::Guard([this] { Answers = LoadTips(programFolder_); });
-    ShowRandomAnswer();
+    ui::Guard([this] { ShowRandomAnswer(); });
 }
 
 void TFormUserAnswer::PlaceAnswer(bool pictureShown) {

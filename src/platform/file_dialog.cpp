@@ -6,6 +6,8 @@
 #include <list>
 
 #include "base/error.h"
+#include "platform/common_controls.h"
+#include "platform/system_library.h"
 
 namespace vexlor::platform {
 namespace {
@@ -70,16 +72,16 @@ LRESULT CALLBACK ConfirmSubclass(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
         reinterpret_cast<ResultBuffer*>(data)->EnsureRoom(NeededCharacters(dialog));
     else if (message == WM_NCDESTROY)
-        ::RemoveWindowSubclass(dialog, &ConfirmSubclass, id);
-    return ::DefSubclassProc(dialog, message, wParam, lParam);
+        RemoveSubclass(dialog, &ConfirmSubclass, id);
+    return DefSubclass(dialog, message, wParam, lParam);
 }
 
 // The hook's window is a child of the dialog; the dialog itself is its parent.
 UINT_PTR CALLBACK DialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
-        ::SetWindowSubclass(::GetParent(hook), &ConfirmSubclass, kSubclassId,
-                            reinterpret_cast<DWORD_PTR>(BufferOf(dialog)));
+        SetSubclass(::GetParent(hook), &ConfirmSubclass, kSubclassId,
+                    reinterpret_cast<DWORD_PTR>(BufferOf(dialog)));
     } else if (message == WM_NOTIFY) {
         const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
         if (notify->hdr.code == CDN_SELCHANGE)
@@ -104,10 +106,20 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
 } // namespace
 
 Seam<GetOpenFileNameSignature> GetOpenFileNameApi{[](OPENFILENAMEW& dialog) {
+    // The common dialogs import the common controls, which load further DLLs as they start:
+    // taken from the system at the first dialog, not found beside the program at its start.
+    static const auto open =
+        SystemFunction<decltype(&::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    static const auto lastError =
+        SystemFunction<decltype(&::CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
     OpenFileNameResult result;
-    result.confirmed = ::GetOpenFileNameW(&dialog) != FALSE;
+    if (!open || !lastError) {
+        result.error = CDERR_INITIALIZATION;
+        return result;
+    }
+    result.confirmed = open(&dialog) != FALSE;
     if (!result.confirmed)
-        result.error = ::CommDlgExtendedError();
+        result.error = lastError();
     return result;
 }};
 

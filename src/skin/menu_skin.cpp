@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "platform/common_controls.h"
 #include "skin/glyphs.h"
 #include "skin/paint.h"
 #include "skin/skin.h"
@@ -65,7 +66,7 @@ void PaintPopupFrame(HWND popup) {
 
 LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                DWORD_PTR) noexcept {
-    const LRESULT result = ::DefSubclassProc(popup, message, wParam, lParam);
+    const LRESULT result = platform::DefSubclass(popup, message, wParam, lParam);
     switch (message) {
     case WM_NCPAINT:
     case WM_PAINT:
@@ -74,7 +75,7 @@ LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM l
         ui::Guard([popup] { PaintPopupFrame(popup); });
         break;
     case WM_NCDESTROY:
-        ::RemoveWindowSubclass(popup, &PopupSubclass, id);
+        platform::RemoveSubclass(popup, &PopupSubclass, id);
         break;
     default:
         break;
@@ -91,8 +92,8 @@ LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) noexcept {
         // The class comes as the atom 32768 or as its name.
         if (className == MAKEINTATOM(32768) ||
             (!IS_INTRESOURCE(className) && std::wstring_view(className) == L"#32768"))
-            ::SetWindowSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass, kPopupSubclassId,
-                                0);
+            platform::SetSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass, kPopupSubclassId,
+                                  0);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }

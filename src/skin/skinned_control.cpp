@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/error.h"
+#include "platform/common_controls.h"
 #include "skin/menu_skin.h"
 #include "skin/paint.h"
 #include "skin/skin.h"
@@ -22,8 +23,8 @@ bool IsColorMessage(UINT message) {
 
 void SkinnedControl::Attach(HWND control, std::unique_ptr<SkinnedControl> painter) {
     painter->window_ = control;
-    if (!::SetWindowSubclass(control, &SkinnedControl::Procedure, kSubclassId,
-                             reinterpret_cast<DWORD_PTR>(painter.get())))
+    if (!platform::SetSubclass(control, &SkinnedControl::Procedure, kSubclassId,
+                               reinterpret_cast<DWORD_PTR>(painter.get())))
         throw Error(L"Cannot draw a control in the program's skin.");
     SkinnedControl* owned = painter.release(); // deleted at WM_NCDESTROY
     ::SetPropW(control, kPainterProperty, owned);
@@ -46,7 +47,7 @@ LRESULT SkinnedControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT SkinnedControl::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(window_, message, wParam, lParam);
+    return platform::DefSubclass(window_, message, wParam, lParam);
 }
 
 void SkinnedControl::Repaint() const {
@@ -91,14 +92,14 @@ LRESULT CALLBACK SkinnedControl::Procedure(HWND window, UINT message, WPARAM wPa
                                            UINT_PTR id, DWORD_PTR self) noexcept {
     auto* painter = reinterpret_cast<SkinnedControl*>(self);
     if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &SkinnedControl::Procedure, id);
+        platform::RemoveSubclass(window, &SkinnedControl::Procedure, id);
         ::RemovePropW(window, kPainterProperty);
         delete painter;
-        return ::DefSubclassProc(window, message, wParam, lParam);
+        return platform::DefSubclass(window, message, wParam, lParam);
     }
     LRESULT result = 0;
     if (!ui::Guard([&] { result = painter->Handle(message, wParam, lParam); }))
-        result = ::DefSubclassProc(window, message, wParam, lParam);
+        result = platform::DefSubclass(window, message, wParam, lParam);
     return result;
 }
 

@@ -2,15 +2,10 @@
 
 #include <dwmapi.h>
 
+#include "platform/system_library.h"
+
 namespace vexlor::skin {
 namespace {
-
-// GetProcAddress's result as the function it is.
-template <typename Function> Function Procedure(HMODULE module, const char* name) {
-    return module
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-               : nullptr;
-}
 
 // Not in every SDK's headers: the attributes by their numbers.
 constexpr DWORD kDarkModeBefore20H1 = 19; // builds 17763 to 19040
@@ -25,7 +20,7 @@ constexpr DWORD kFirstCaptionColorBuild = 22000; // Windows 11
 // The build from ntdll itself: GetVersionEx answers what the manifest allows it to.
 DWORD WindowsBuild() {
     using Query = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-    const auto query = Procedure<Query>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetNtVersionNumbers");
+    const auto query = platform::SystemFunction<Query>(L"ntdll.dll", "RtlGetNtVersionNumbers");
     DWORD major = 0, minor = 0, build = 0;
     if (query)
         query(&major, &minor, &build);
@@ -35,11 +30,7 @@ DWORD WindowsBuild() {
 // dwmapi is loaded only where it is used, so the program starts where it is missing.
 HRESULT SetAttribute(HWND window, DWORD attribute, const void* value, DWORD size) {
     using Set = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    static const auto set = [] {
-        return Procedure<Set>(
-            ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
-            "DwmSetWindowAttribute");
-    }();
+    static const auto set = platform::SystemFunction<Set>(L"dwmapi.dll", "DwmSetWindowAttribute");
     return set ? set(window, attribute, value, size) : E_NOTIMPL;
 }
 

@@ -1,9 +1,9 @@
 #include "ui/hints.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "base/error.h"
+#include "platform/system_library.h"
 
 namespace vexlor::ui {
 
@@ -15,7 +15,10 @@ Hints::Hints(HWND owner, COLORREF background, COLORREF text) : owner_(owner) {
     if (!tooltip_)
         ThrowLastError(L"Cannot create the hints window.");
     // A theme would draw the system's light hint whatever colours are asked.
-    ::SetWindowTheme(tooltip_, L"", L"");
+    using SetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    if (const auto setTheme =
+            platform::SystemFunction<SetWindowTheme>(L"uxtheme.dll", "SetWindowTheme"))
+        setTheme(tooltip_, L"", L"");
     ::SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, background, 0);
     ::SendMessageW(tooltip_, TTM_SETTIPTEXTCOLOR, text, 0);
 }

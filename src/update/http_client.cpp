@@ -143,6 +143,12 @@ std::wstring FailureText(const ResponseParser& parser) {
     case ResponseFailure::TooManyHeaders:
         return L"The server's answer has more than " + std::to_wstring(MaxHeaderLines) +
                L" header lines.";
+    case ResponseFailure::TooManyInterimAnswers:
+        return L"The server sent more than " + std::to_wstring(MaxInterimAnswers) +
+               L" interim answers.";
+    case ResponseFailure::TooManyLineBytes:
+        return L"The server's answer has more than " + std::to_wstring(MaxLineBytesTotal) +
+               L" bytes outside its body.";
     case ResponseFailure::BodyTooLarge:
         return L"The server's answer is larger than " + std::to_wstring(MaxBodyBytes) + L" bytes.";
     case ResponseFailure::Truncated:

@@ -126,6 +126,11 @@ std::size_t ResponseParser::ConsumeLine(const char* data, std::size_t size) {
         Fail(ResponseFailure::LineTooLong);
         return size;
     }
+    lineBytes_ += taken + (end ? 1 : 0);
+    if (lineBytes_ > MaxLineBytesTotal) {
+        Fail(ResponseFailure::TooManyLineBytes);
+        return size;
+    }
     line_.append(data, taken);
     if (!end)
         return size;
@@ -223,7 +228,11 @@ void ResponseParser::HandleHeaderField(std::string_view name, std::string_view v
 
 void ResponseParser::HandleEndOfHead() {
     if (status_ < 200) {
-        stage_ = Stage::StatusLine; // an interim answer: the real one follows
+        // An interim answer: the real one follows, unless the server never stops sending them.
+        if (++interimAnswers_ > MaxInterimAnswers)
+            Fail(ResponseFailure::TooManyInterimAnswers);
+        else
+            stage_ = Stage::StatusLine;
         return;
     }
     if (status_ >= 300)

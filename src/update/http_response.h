@@ -12,6 +12,10 @@ namespace vexlor::update {
 // Bounds that keep a hostile or endless answer from filling memory or the disk.
 inline constexpr std::size_t MaxLineBytes = 8 * 1024; // status, header or chunk-size line
 inline constexpr int MaxHeaderLines = 100;            // over every head and the trailers
+inline constexpr int MaxInterimAnswers = 100;         // 1xx answers before the real one
+// Every line together: heads, chunk sizes and trailers. Without it, a body of one-byte chunks
+// with long chunk lines would be thousands of times larger than the body bound.
+inline constexpr std::uint64_t MaxLineBytesTotal = 1024 * 1024;
 inline constexpr std::uint64_t MaxBodyBytes = 1024 * 1024;
 
 // Receives the body of a successful response as it is read.
@@ -36,6 +40,8 @@ enum class ResponseFailure {
     MalformedChunk,
     LineTooLong,
     TooManyHeaders,
+    TooManyInterimAnswers,
+    TooManyLineBytes, // past MaxLineBytesTotal
     BodyTooLarge,
     Truncated, // the stream ended before the response did
 };
@@ -104,6 +110,8 @@ private:
     std::string line_;
     int status_ = 0;
     int headerLines_ = 0;
+    int interimAnswers_ = 0;
+    std::uint64_t lineBytes_ = 0;
     Head head_;
 
     std::uint64_t remaining_ = 0; // of the fixed-length body or the current chunk

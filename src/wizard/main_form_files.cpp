@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "platform/common_controls.h"
 #include "platform/file_dialog.h"
 #include "platform/file_system.h"
 #include "ui/app_message.h"
@@ -99,18 +100,18 @@ void TMainForm::UpdateListState() {
 // The list reports no mouse presses of its own; a subclass sees them. The list handles the
 // press first, so a left click has already selected the entry under the pointer.
 void TMainForm::WatchListBoxMouse() {
-    ::SetWindowSubclass(ListBoxFiles, &TMainForm::ListBoxMouseSubclass, kListBoxSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+    platform::SetSubclass(ListBoxFiles, &TMainForm::ListBoxMouseSubclass, kListBoxSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK TMainForm::ListBoxMouseSubclass(HWND list, UINT message, WPARAM wParam,
                                                  LPARAM lParam, UINT_PTR id,
                                                  DWORD_PTR form) noexcept {
-    const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
+    const LRESULT result = platform::DefSubclass(list, message, wParam, lParam);
     if (IsMouseButtonDown(message))
         ui::Guard([form] { reinterpret_cast<TMainForm*>(form)->ListBoxFilesMouseDown(); });
     else if (message == WM_NCDESTROY)
-        ::RemoveWindowSubclass(list, &TMainForm::ListBoxMouseSubclass, id);
+        platform::RemoveSubclass(list, &TMainForm::ListBoxMouseSubclass, id);
     return result;
 }
 

@@ -1,0 +1,105 @@
+// The built program as the loader sees it: the DLLs it imports and the defences it declares.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vexlor::testing {
+namespace {
+
+class Image {
+public:
+    explicit Image(const std::wstring& path) {
+        std::ifstream file(std::filesystem::path(path), std::ios::binary);
+        bytes_.assign(std::istreambuf_iterator<char>(file), {});
+        const auto& dos = At<IMAGE_DOS_HEADER>(0);
+        nt_ = &At<IMAGE_NT_HEADERS64>(static_cast<std::size_t>(dos.e_lfanew));
+    }
+
+    WORD DllCharacteristics() const { return nt_->OptionalHeader.DllCharacteristics; }
+
+    // The names of the imported DLLs, in lower case.
+    std::set<std::string> ImportedDlls() const {
+        std::set<std::string> names;
+        const auto& directory = nt_->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (std::size_t at = Offset(directory.VirtualAddress);;
+             at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto& entry = At<IMAGE_IMPORT_DESCRIPTOR>(at);
+            if (entry.Name == 0)
+                break;
+            std::string name = Text(Offset(entry.Name));
+            std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+            names.insert(name);
+        }
+        return names;
+    }
+
+    // Whether the COFF symbol table (kept until the program is stripped) names `symbol`.
+    bool HasSymbol(const std::string& symbol) const {
+        const auto& header = nt_->FileHeader;
+        const std::size_t strings = header.PointerToSymbolTable + header.NumberOfSymbols * 18u;
+        for (DWORD i = 0; i < header.NumberOfSymbols; ++i) {
+            const char* entry = bytes_.data() + header.PointerToSymbolTable + i * 18u;
+            DWORD zeros = 0, offset = 0;
+            std::memcpy(&zeros, entry, 4);
+            std::memcpy(&offset, entry + 4, 4);
+            const std::string name =
+                zeros ? std::string(entry, strnlen(entry, 8)) : Text(strings + offset);
+            if (name == symbol)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    template <typename T> const T& At(std::size_t offset) const {
+        if (offset + sizeof(T) > bytes_.size())
+            throw std::out_of_range("past the end of the image");
+        return *reinterpret_cast<const T*>(bytes_.data() + offset);
+    }
+    std::string Text(std::size_t offset) const {
+        if (offset >= bytes_.size())
+            throw std::out_of_range("past the end of the image");
+        return std::string(bytes_.data() + offset,
+                           strnlen(bytes_.data() + offset, bytes_.size() - offset));
+    }
+    // The file offset of a relative virtual address.
+    std::size_t Offset(DWORD rva) const {
+        const auto* section = IMAGE_FIRST_SECTION(nt_);
+        for (WORD i = 0; i < nt_->FileHeader.NumberOfSections; ++i, ++section)
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->Misc.VirtualSize)
+                return rva - section->VirtualAddress + section->PointerToRawData;
+        throw std::out_of_range("an address outside every section");
+    }
+
+    std::vector<char> bytes_;
+    const IMAGE_NT_HEADERS64* nt_ = nullptr;
+};
+
+TEST(ProgramImage, ImportsOnlyDllsTheSystemTakesFromItsOwnFolderAndDeclaresItsDefences) {
+    const Image image(VEXLOR_EXE_WINDOWS_PATH);
+    // Windows' KnownDLLs: never looked for beside the program.
+    const std::set<std::string> known{"advapi32.dll", "gdi32.dll",   "kernel32.dll", "msvcrt.dll",
+                                      "ole32.dll",    "shell32.dll", "user32.dll",   "ws2_32.dll"};
+    for (const std::string& dll : image.ImportedDlls())
+        EXPECT_TRUE(known.count(dll)) << dll << " may be found beside the program";
+    const WORD flags = image.DllCharacteristics();
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << "no ASLR";
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) << "no 64-bit ASLR";
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "no DEP";
+    EXPECT_TRUE(image.HasSymbol("__stack_chk_fail")) << "no stack protector";
+}
+
+} // namespace
+} // namespace vexlor::testing
