@@ -1,8 +1,7 @@
 // The file list on page 1 of the real main window: the open-file dialog, removal, clearing, and
 // the buttons, menu item and hint that follow the list.
 #include <windows.h>
-#include <cderr.h>
-#include <commdlg.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -21,48 +20,19 @@ namespace {
 
 using platform::ScopedSeam;
 
-// Stands in for the dialog: keeps the settings it was shown with and answers with the next
-// choice, written the way the real dialog writes it; nothing stands for a cancel.
+// Stands in for the dialog: keeps what it was asked for and answers with the next choice;
+// nothing stands for a cancel.
 class FakeOpenDialog {
 public:
     std::vector<std::optional<std::vector<std::wstring>>> answers;
-    std::vector<OPENFILENAMEW> shown;
-    std::vector<std::wstring> filters;
+    std::vector<platform::OpenDialogRequest> shown;
 
 private:
-    platform::OpenFileNameResult Answer(OPENFILENAMEW& dialog) {
-        shown.push_back(dialog);
-        filters.emplace_back(dialog.lpstrFilter, FilterLength(dialog.lpstrFilter));
-        if (answers.size() < shown.size() || !answers[shown.size() - 1])
-            return {};
-        const std::wstring result = ResultText(*answers[shown.size() - 1]);
-        if (result.size() > dialog.nMaxFile)
-            return {false, FNERR_BUFFERTOOSMALL};
-        std::copy(result.begin(), result.end(), dialog.lpstrFile);
-        return {true, 0};
-    }
-
-    // Up to and with the empty string that ends the list.
-    static size_t FilterLength(const wchar_t* filter) {
-        size_t length = 0;
-        while (filter[length] != L'\0' || filter[length + 1] != L'\0')
-            ++length;
-        return length + 2;
-    }
-
-    // One full path, or the folder of the first path followed by the names.
-    static std::wstring ResultText(const std::vector<std::wstring>& paths) {
-        if (paths.size() == 1)
-            return paths[0] + L'\0' + L'\0';
-        const std::wstring folder = paths[0].substr(0, paths[0].rfind(L'\\'));
-        std::wstring text = folder + L'\0';
-        for (const auto& path : paths)
-            text += path.substr(path.rfind(L'\\') + 1) + L'\0';
-        return text + L'\0';
-    }
-
-    ScopedSeam<platform::GetOpenFileNameSignature> seam_{
-        platform::GetOpenFileNameApi, [this](OPENFILENAMEW& dialog) { return Answer(dialog); }};
+    ScopedSeam<platform::ShowOpenDialogSignature> seam_{
+        platform::ShowOpenDialogApi, [this](const platform::OpenDialogRequest& request) {
+            shown.push_back(request);
+            return answers.size() < shown.size() ? std::nullopt : answers[shown.size() - 1];
+        }};
 };
 
 class FileList : public ::testing::Test {
@@ -123,17 +93,13 @@ TEST_F(FileList, DialogAsksForSeveralExistingFilesOfAnyType) {
     form_.BtnNextClick();
     AddFiles(std::nullopt);
     ASSERT_EQ(dialog_.shown.size(), 1u);
-    const OPENFILENAMEW& shown = dialog_.shown[0];
-    EXPECT_EQ(shown.hwndOwner, form_.Handle());
-    EXPECT_EQ(dialog_.filters[0], std::wstring(L"Все файлы\0*.*\0\0", 15));
-    EXPECT_EQ(shown.nFilterIndex, 1u);
-    const DWORD required = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST |
-                           OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING |
-                           OFN_DONTADDTORECENT; // the names would stay in Recent Items
-    EXPECT_EQ(shown.Flags & required, required);
-    EXPECT_EQ(shown.lpstrTitle, nullptr) << "the system's own title";
-    EXPECT_EQ(shown.lpstrDefExt, nullptr) << "no default extension";
-    EXPECT_EQ(shown.lpstrCustomFilter, nullptr);
+    const platform::OpenDialogRequest& shown = dialog_.shown[0];
+    EXPECT_EQ(shown.owner, form_.Handle());
+    EXPECT_EQ(shown.filterName, L"Все файлы");
+    EXPECT_EQ(shown.pattern, L"*.*");
+    const DWORD required = FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST |
+                           FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT; // not in Recent Items
+    EXPECT_EQ(shown.options & required, required);
 }
 
 TEST_F(FileList, CancelFromTheMenuOnTheWelcomePageShowsFilePageAndStillUpdates) {

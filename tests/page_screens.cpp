@@ -202,20 +202,16 @@ int wmain(int argc, wchar_t** argv) {
 
     // Files come in through the file list's own handler, as if chosen in the open-file dialog.
     const std::wstring scratch = MakeScratchFile();
-    vexlor::platform::GetOpenFileNameApi.Replace([&](OPENFILENAMEW& dialog) {
+    vexlor::platform::ShowOpenDialogApi.Replace([&](const vexlor::platform::OpenDialogRequest&) {
         // Enough names, one of them long, for the list to scroll both ways.
-        std::wstring chosen = outputFolder + L'\0' + L"report-2026.docx" + L'\0' + L"scratch.bin" +
-                              L'\0' +
-                              L"Договор аренды офиса на Садовой, окончательная редакция для "
-                              L"подписания обеими сторонами (копия от юриста).docx" +
-                              L'\0';
+        std::vector<std::wstring> chosen{
+            outputFolder + L"\\report-2026.docx", outputFolder + L"\\scratch.bin",
+            outputFolder + L"\\Договор аренды офиса на Садовой, окончательная "
+                           L"редакция для подписания обеими сторонами (копия "
+                           L"от юриста).docx"};
         for (int i = 1; i <= 24; ++i)
-            chosen += L"photo-" + std::to_wstring(1000 + i) + L".jpg" + L'\0';
-        chosen += L'\0';
-        if (chosen.size() > dialog.nMaxFile)
-            return vexlor::platform::OpenFileNameResult{false, FNERR_BUFFERTOOSMALL};
-        std::copy(chosen.begin(), chosen.end(), dialog.lpstrFile);
-        return vexlor::platform::OpenFileNameResult{true, 0};
+            chosen.push_back(outputFolder + L"\\photo-" + std::to_wstring(1000 + i) + L".jpg");
+        return std::optional<std::vector<std::wstring>>(chosen);
     });
     mainForm.BtnAddFilesClick(); // from the welcome page: moves on to the file page first
     Capture(1);

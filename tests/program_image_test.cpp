@@ -44,6 +44,11 @@ public:
         return names;
     }
 
+    // Whether the bytes of `text` stand anywhere in the image.
+    bool Contains(const std::string& text) const {
+        return std::search(bytes_.begin(), bytes_.end(), text.begin(), text.end()) != bytes_.end();
+    }
+
     // Whether the COFF symbol table (kept until the program is stripped) names `symbol`.
     bool HasSymbol(const std::string& symbol) const {
         const auto& header = nt_->FileHeader;
@@ -99,6 +104,8 @@ TEST(ProgramImage, ImportsOnlyDllsTheSystemTakesFromItsOwnFolderAndDeclaresItsDe
     EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) << "no 64-bit ASLR";
     EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "no DEP";
     EXPECT_TRUE(image.HasSymbol("__stack_chk_fail")) << "no stack protector";
+    // The old open-file dialog, which shows without navigation pane, search or address bar.
+    EXPECT_FALSE(image.Contains("GetOpenFileNameW"));
 }
 
 } // namespace

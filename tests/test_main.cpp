@@ -30,9 +30,9 @@ int wmain(int argc, wchar_t** argv) {
         ADD_FAILURE() << "unexpected shell call";
         return std::intptr_t{0};
     });
-    vexlor::platform::GetOpenFileNameApi.Replace([](OPENFILENAMEW&) {
+    vexlor::platform::ShowOpenDialogApi.Replace([](const vexlor::platform::OpenDialogRequest&) {
         ADD_FAILURE() << "unexpected open-file dialog";
-        return vexlor::platform::OpenFileNameResult{};
+        return std::optional<std::vector<std::wstring>>{};
     });
     return RUN_ALL_TESTS();
 }

@@ -1,10 +1,8 @@
 #pragma once
-// The standard open-file dialog with multi-selection, for any number of files.
+// The system's open-file dialog (the common item dialog) for several existing files.
 
 #include <windows.h>
-#include <commdlg.h>
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,24 +11,24 @@
 
 namespace vexlor::platform {
 
-// What GetOpenFileNameW reports: whether the user confirmed, and otherwise the dialog's own
-// error (CommDlgExtendedError), 0 for a plain cancel.
-struct OpenFileNameResult {
-    bool confirmed = false;
-    DWORD error = 0;
+// What the dialog is asked for: its owner, its one filter, and its options (FOS_*).
+struct OpenDialogRequest {
+    HWND owner = nullptr;
+    std::wstring filterName;
+    std::wstring pattern;
+    DWORD options = 0;
 };
 
-// GetOpenFileNameW: waits for a person, so tests always replace it.
-using GetOpenFileNameSignature = OpenFileNameResult(OPENFILENAMEW& dialog);
-extern Seam<GetOpenFileNameSignature> GetOpenFileNameApi;
-
-// The full paths in a multi-selection result of `size` characters: either one full path, or a
-// folder followed by names; every string ends in a NUL and an empty string ends the list.
-std::vector<std::wstring> ParseOpenFileNames(const wchar_t* buffer, std::size_t size);
+// Shows the dialog and waits for a person, so tests always replace it: the chosen full paths
+// in the dialog's order, nothing when the user cancels. A failure is an Error.
+using ShowOpenDialogSignature =
+    std::optional<std::vector<std::wstring>>(const OpenDialogRequest& request);
+extern Seam<ShowOpenDialogSignature> ShowOpenDialogApi;
 
 // Shows the open-file dialog owned by `owner` with the one filter given, for several existing
-// files at once, and returns the chosen full paths in the dialog's order; nothing when the user
-// cancels. The result buffer grows with the selection, so no chosen file is ever dropped.
+// files of the file system at once, none of them added to the user's recent items, and
+// returns the chosen full paths in the dialog's order; nothing when the user cancels. COM must
+// be initialised on the calling thread.
 std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstring& filterName,
                                                      const std::wstring& pattern);
 
