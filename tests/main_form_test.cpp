@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/product.h"
@@ -143,15 +145,14 @@ TEST_F(MainForm, PagesShowTheirTextsWhereTheyBelong) {
     };
     // The welcome card's labels stand where its layout puts them for the font in use: at their
     // planned places, or moved so that none is cut off or overlaps another.
-    const ui::LabelLayout card = ui::LayOutLabels(
-        WelcomeCardPlan(), ui::Scale(WelcomeCardWidth), ui::Scale(96), ui::MeasureWithFont);
+    const ui::LabelLayout card = ui::LayOutLabels(WelcomeCardPlan(), ui::Scale(WelcomeCardWidth),
+                                                  ui::Scale(96), ui::MeasureWithFont);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto& item = expected[i];
         EXPECT_EQ(ui::TextOf(item.control), item.text);
         const RECT rect = RectInParent(item.control);
-        const POINT place = i < card.boxes.size()
-                                ? POINT{card.boxes[i].left, card.boxes[i].top}
-                                : POINT{ui::Scale(item.x), ui::Scale(item.y)};
+        const POINT place = i < card.boxes.size() ? POINT{card.boxes[i].left, card.boxes[i].top}
+                                                  : POINT{ui::Scale(item.x), ui::Scale(item.y)};
         EXPECT_EQ(rect.left, place.x) << "x of " << ::testing::PrintToString(item.text);
         EXPECT_EQ(rect.top, place.y) << "y of " << ::testing::PrintToString(item.text);
         EXPECT_GE(rect.left, ui::Scale(item.x));
@@ -183,10 +184,17 @@ TEST_F(MainForm, BandsAndButtonsKeepTheirPlaceWhenResized) {
     EXPECT_EQ(RectInParent(form_.PanelAddFilesHint).left, ui::Scale(224));
 }
 
-std::wstring MenuText(HMENU menu, int position) {
+// An item's caption as the user reads it, and its access key (the letter after the "&").
+std::wstring MenuText(HMENU menu, int position, wchar_t* key = nullptr) {
     wchar_t text[128] = {};
     ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
-    return text;
+    std::wstring shown = text;
+    const std::size_t marker = shown.find(L'&');
+    if (key)
+        *key = marker == std::wstring::npos ? 0 : shown[marker + 1];
+    if (marker != std::wstring::npos)
+        shown.erase(marker, 1);
+    return shown;
 }
 
 TEST_F(MainForm, MenuHasEveryItemInOrder) {
@@ -203,10 +211,19 @@ TEST_F(MainForm, MenuHasEveryItemInOrder) {
     const HMENU helpMenu = ::GetSubMenu(menu, 1);
     ASSERT_EQ(::GetMenuItemCount(fileMenu), static_cast<int>(file.size()));
     ASSERT_EQ(::GetMenuItemCount(helpMenu), static_cast<int>(help.size()));
-    for (size_t i = 0; i < file.size(); ++i)
-        EXPECT_EQ(MenuText(fileMenu, static_cast<int>(i)), file[i]);
-    for (size_t i = 0; i < help.size(); ++i)
-        EXPECT_EQ(MenuText(helpMenu, static_cast<int>(i)), help[i]);
+    // Each caption with an access key of its own within its menu.
+    for (const auto& [popup, captions] : {std::pair{fileMenu, file}, std::pair{helpMenu, help}}) {
+        std::wstring keys;
+        for (size_t i = 0; i < captions.size(); ++i) {
+            wchar_t key = 0;
+            EXPECT_EQ(MenuText(popup, static_cast<int>(i), &key), captions[i]);
+            if (captions[i].empty())
+                continue;
+            ASSERT_NE(key, 0) << "no access key";
+            EXPECT_EQ(keys.find(static_cast<wchar_t>(::towupper(key))), std::wstring::npos);
+            keys += static_cast<wchar_t>(::towupper(key));
+        }
+    }
 }
 
 TEST_F(MainForm, MenuItemsAndVideoLinkOpenTheirPages) {

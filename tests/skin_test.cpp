@@ -134,7 +134,8 @@ TEST_F(SkinPaint, PanelsButtonsListAndMenuBarAreDrawnInTheSkin) {
               skin_.gauge.surface.background);
     const RECT next = ClientOf(form_.BtnNext);
     EXPECT_EQ(PixelOf(form_.BtnNext, ui::Scale(8), next.bottom / 2),
-              skin_.button.states.normal.face);
+              skin_.button.defaultButton.face)
+        << "the default button";
     EXPECT_EQ(PixelOf(form_.BtnBack, ui::Scale(8), next.bottom / 2),
               skin_.button.states.disabled.face);
 

@@ -6,7 +6,6 @@
 #include "skin/glyphs.h"
 #include "skin/skin.h"
 #include "skin/skinned_controls.h"
-#include "ui/app_cursor.h"
 #include "ui/controls.h"
 
 namespace vexlor::dialogs {
@@ -43,8 +42,8 @@ void TFormAbout::BuildControls() {
     SupportLabel =
         skin::CreateLabel(Image32, IdSupportLabel, L"Техническая поддержка", {288, 307, 259, 16},
                           kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
-    ui::MarkHandCursor(SiteLabel);
-    ui::MarkHandCursor(SupportLabel);
+    skin::MakeLink(SiteLabel);
+    skin::MakeLink(SupportLabel);
     InfoLabel = skin::CreateLabel(
         Image32, 0,
         L"Vexlor - современная и удобная программа для защиты файлов от возможности "

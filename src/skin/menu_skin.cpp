@@ -111,15 +111,46 @@ int ColumnWidth(const Item& item) {
     return item.glyphs->Size() + 2 * ui::Scale(kColumnPadding);
 }
 
-void DrawText(HDC dc, const Item& item, RECT box, COLORREF color, UINT alignment) {
+wchar_t Upper(wchar_t c) {
+    ::CharUpperBuffW(&c, 1);
+    return c;
+}
+
+// The caption as it is drawn: the access key's "&" left out, "&&" as one "&".
+std::wstring Shown(const std::wstring& caption) {
+    std::wstring shown;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size())
+            ++i; // the next character, "&" or the access key, stands as it is
+        shown += caption[i];
+    }
+    return shown;
+}
+
+// The access key of a caption, in upper case; 0 for none.
+wchar_t AccessKey(const std::wstring& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != L'&')
+            continue;
+        if (caption[i + 1] != L'&')
+            return Upper(caption[i + 1]);
+        ++i;
+    }
+    return 0;
+}
+
+void DrawText(HDC dc, const Item& item, RECT box, COLORREF color, UINT alignment, UINT state) {
+    // Wine never sets ODS_NOACCEL: there the access keys always show.
+    const UINT cues = state & ODS_NOACCEL ? DT_HIDEPREFIX : 0;
     DrawTextIn(dc, MenuFont(), color, item.text, box,
-               alignment | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+               alignment | DT_SINGLELINE | DT_VCENTER | cues);
 }
 
 void DrawBarItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle& style) {
     const bool hot = (draw.itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
     FillSolid(draw.hDC, draw.rcItem, hot ? style.hot.face : style.bar.face);
-    DrawText(draw.hDC, item, draw.rcItem, hot ? style.hot.text : style.bar.text, DT_CENTER);
+    DrawText(draw.hDC, item, draw.rcItem, hot ? style.hot.text : style.bar.text, DT_CENTER,
+             draw.itemState);
 }
 
 void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle& style) {
@@ -147,7 +178,7 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
                                     : style.surface.text;
     DrawText(draw.hDC, item,
              {box.left + column + ui::Scale(kTextGap), box.top, box.right, box.bottom}, color,
-             DT_LEFT);
+             DT_LEFT, draw.itemState);
 }
 
 } // namespace
@@ -226,6 +257,20 @@ void SkinnedMenu::AddSeparator(HMENU popup) {
     ::InsertMenuItemW(popup, static_cast<UINT>(::GetMenuItemCount(popup)), TRUE, &entry);
 }
 
+LRESULT SkinnedMenu::MenuChar(wchar_t key, HMENU menu) const {
+    const wchar_t wanted = Upper(key);
+    for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
+        MENUITEMINFOW entry{sizeof(entry)};
+        entry.fMask = MIIM_DATA;
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &entry))
+            continue;
+        const Item* item = ItemOf(entry.dwItemData);
+        if (item && !item->separator && AccessKey(item->text) == wanted)
+            return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return MAKELRESULT(0, MNC_IGNORE);
+}
+
 BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
     const Item* item = ItemOf(measure.itemData);
     if (!item)
@@ -235,7 +280,7 @@ BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
         measure.itemHeight = static_cast<UINT>(ui::Scale(kSeparatorHeight));
         return TRUE;
     }
-    const SIZE text = ui::MeasureText(MenuFont(), item->text);
+    const SIZE text = ui::MeasureText(MenuFont(), Shown(item->text));
     if (item->topLevel) {
         measure.itemWidth = static_cast<UINT>(text.cx + 2 * ui::Scale(kBarItemPadding));
         measure.itemHeight = static_cast<UINT>(text.cy + ui::Scale(6));

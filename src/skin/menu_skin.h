@@ -25,9 +25,13 @@ public:
     // Makes the bar `window`'s menu. The window destroys it with itself; this object keeps
     // the items' data and must live as long as the window.
     void ShowIn(HWND window);
+    // A caption marks its access key with "&" ("&Файл"), as the system's menus do; the "&"
+    // is not drawn, the key is underlined while the keyboard cues are shown.
     HMENU AddPopup(const std::wstring& caption);
     void AddItem(HMENU popup, int id, const std::wstring& caption, int glyph = -1);
     void AddSeparator(HMENU popup);
+    // WM_MENUCHAR: the system finds no access keys in items it does not draw itself.
+    LRESULT MenuChar(wchar_t key, HMENU menu) const;
 
     struct Item;
 

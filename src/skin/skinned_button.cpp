@@ -44,6 +44,11 @@ protected:
         TrackHot(message);
         if (message == WM_ERASEBKGND)
             return TRUE; // the whole face is drawn at once
+        // An owner-drawn button says nothing of being a push button: told so, the dialog
+        // manager has Enter press the focused one, and the default one otherwise.
+        if (message == WM_GETDLGCODE)
+            return DLGC_BUTTON | (isDefault_ || ::GetFocus() == Window() ? DLGC_DEFPUSHBUTTON
+                                                                         : DLGC_UNDEFPUSHBUTTON);
         if (message == WM_ENABLE)
             ClearHot();
         return Default(message, wParam, lParam);

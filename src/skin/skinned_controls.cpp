@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "platform/accessibility.h"
 #include "skin/painters.h"
+#include "ui/app_cursor.h"
 
 namespace vexlor::skin {
 
@@ -28,10 +30,16 @@ HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const ui::Bo
                                          .text = text,
                                          .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
                                          .bounds = ui::SizedToText(bounds, text, font),
-                                         .font = font,
-                                         .handCursor = true});
+                                         .font = font});
     SkinLabel(link);
+    MakeLink(link);
     return link;
+}
+
+void MakeLink(HWND label) {
+    ::SetWindowLongPtrW(label, GWL_STYLE, ::GetWindowLongPtrW(label, GWL_STYLE) | WS_TABSTOP);
+    ui::MarkHandCursor(label);
+    platform::AnnounceAsLinkApi(label); // without the service, screen readers read the text
 }
 
 HWND CreateButton(HWND parent, int id, const std::wstring& text, const ui::Bounds& bounds,

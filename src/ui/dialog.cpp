@@ -75,12 +75,35 @@ int Dialog::ShowModal() {
     result_ = IDCANCEL;
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
-    // The first control of the tab order takes the focus, as in any dialog.
-    if (const HWND first = ::GetNextDlgTabItem(Handle(), nullptr, FALSE))
+    // The default button takes the focus, so that Enter does what it says; without one, the
+    // first control of the tab order.
+    HWND first = defaultButton_ ? FindDescendant(defaultButton_) : nullptr;
+    if (!first || !::IsWindowEnabled(first))
+        first = ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (first)
         ::SetFocus(first);
     RunModalLoop([this] { return !running_ || !Handle(); });
     running_ = false;
     return result_;
+}
+
+HWND Dialog::FindDescendant(int id) const {
+    // Controls lie in panels: GetDlgItem finds only direct children.
+    struct Search {
+        int id;
+        HWND found = nullptr;
+    } search{id};
+    ::EnumChildWindows(
+        Handle(),
+        [](HWND child, LPARAM context) noexcept -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (::GetDlgCtrlID(child) != s->id)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void Dialog::EndModal(int result) {

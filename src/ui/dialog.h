@@ -32,6 +32,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    HWND FindDescendant(int id) const;
+
     int defaultButton_ = 0;
     int result_ = IDCANCEL;
     bool running_ = false;

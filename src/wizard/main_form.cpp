@@ -102,6 +102,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         FormDropFiles(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;
+    case DM_GETDEFID: // the button that Enter presses where no other one has the focus
+        return ::IsWindowEnabled(BtnNext) ? MAKELRESULT(IdBtnNext, DC_HASDEFID) : 0;
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_MENUCHAR:
+        return menu_->MenuChar(LOWORD(wParam), reinterpret_cast<HMENU>(lParam));
     case WM_QUERYENDSESSION:
         return cleaning_ ? FALSE : TRUE; // a run must not be cut off in the middle of a file
     case WM_DESTROY:
@@ -272,6 +279,30 @@ void TMainForm::ShowPage(int page) {
     activePage_ = page;
     for (int i = 0; i < 4; ++i)
         ::ShowWindow(pages[i], i == page ? SW_SHOW : SW_HIDE);
+    // Every page change comes last in its step, when the buttons are as the step leaves them.
+    focus_ = SensibleFocus();
+    if (::GetActiveWindow() == Handle())
+        ::SetFocus(focus_);
+}
+
+HWND TMainForm::SensibleFocus() const {
+    for (const HWND control : {BtnNext, BtnBack})
+        if (::IsWindowEnabled(control))
+            return control;
+    return activePage_ == PageSelectFiles ? ListBoxFiles : Handle();
+}
+
+void TMainForm::OnActivate(bool active) {
+    // As a dialog does: the control that had the focus gets it back with the window.
+    if (!active) {
+        const HWND focused = ::GetFocus();
+        if (focused && ::IsChild(Handle(), focused))
+            focus_ = focused;
+        return;
+    }
+    if (!focus_ || !::IsWindow(focus_) || !::IsWindowVisible(focus_) || !::IsWindowEnabled(focus_))
+        focus_ = SensibleFocus();
+    ::SetFocus(focus_);
 }
 
 } // namespace vexlor::wizard

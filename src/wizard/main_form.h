@@ -190,12 +190,16 @@ private:
     void OnCommand(int id);
     void RunCommand(int id);
     void OnClose();
+    void OnActivate(bool active);
+    // "Далее" when it is enabled, else "Назад", else the list on its page, else the window.
+    HWND SensibleFocus() const;
 
     std::unique_ptr<skin::SkinnedMenu> menu_;
     FileList fileList_;
     ui::ThrottledProgress overallBar_;
     ui::ThrottledProgress fileBar_;
     int activePage_ = PageWelcome;
+    HWND focus_ = nullptr; // what gets the keyboard focus with the window
     bool cleaning_ = false;
     bool closeRequested_ = false;
 };

@@ -100,7 +100,7 @@ void TMainForm::BuildControls() {
     BtnBack = skin::CreateButton(sPanel2, IdBtnBack, BackCaption, {0, 5, 125, 37},
                                  skin::StyleClass::Button);
     BtnNext = skin::CreateButton(sPanel2, IdBtnNext, NextCaption, {0, 5, 125, 37},
-                                 skin::StyleClass::Button);
+                                 skin::StyleClass::Button, true);
     SetButtonGlyph(BtnBack, GlyphBack, skin::GlyphPlacement::BeforeText);
     SetButtonGlyph(BtnNext, GlyphNext, skin::GlyphPlacement::AfterText);
     ::EnableWindow(BtnBack, FALSE);

@@ -6,22 +6,22 @@ namespace vexlor::wizard {
 void TMainForm::BuildMenu() {
     menu_ = std::make_unique<skin::SkinnedMenu>(ImageList24);
     skin::SkinnedMenu& menu = *menu_;
-    const HMENU fileMenu = menu.AddPopup(L"Файл"); // A1
-    menu.AddItem(fileMenu, IdMenuAddFiles, L"Добавить файлы", GlyphAddFiles);
-    menu.AddItem(fileMenu, IdMenuClean, L"Очистить список", GlyphClearList);
+    const HMENU fileMenu = menu.AddPopup(L"&Файл"); // A1
+    menu.AddItem(fileMenu, IdMenuAddFiles, L"&Добавить файлы", GlyphAddFiles);
+    menu.AddItem(fileMenu, IdMenuClean, L"&Очистить список", GlyphClearList);
     menu.AddSeparator(fileMenu);
-    menu.AddItem(fileMenu, IdMenuExit, L"Выход", GlyphExit);
+    menu.AddItem(fileMenu, IdMenuExit, L"&Выход", GlyphExit);
 
-    const HMENU helpMenu = menu.AddPopup(L"Справка"); // N2
-    menu.AddItem(helpMenu, IdMenuHelp, L"Справка", GlyphHelp);
+    const HMENU helpMenu = menu.AddPopup(L"&Справка"); // N2
+    menu.AddItem(helpMenu, IdMenuHelp, L"&Справка", GlyphHelp);
     menu.AddSeparator(helpMenu);
-    menu.AddItem(helpMenu, IdMenuSite, L"Сайт программы", GlyphSite);
-    menu.AddItem(helpMenu, IdMenuSuggest, L"Предложить новую функцию", GlyphSuggest);
-    menu.AddItem(helpMenu, IdMenuSocial, L"Группа вконтакте", GlyphSocial);
+    menu.AddItem(helpMenu, IdMenuSite, L"Са&йт программы", GlyphSite);
+    menu.AddItem(helpMenu, IdMenuSuggest, L"&Предложить новую функцию", GlyphSuggest);
+    menu.AddItem(helpMenu, IdMenuSocial, L"&Группа вконтакте", GlyphSocial);
     menu.AddSeparator(helpMenu);
-    menu.AddItem(helpMenu, IdMenuSupport, L"Техническая поддержка", GlyphSupport);
+    menu.AddItem(helpMenu, IdMenuSupport, L"&Техническая поддержка", GlyphSupport);
     menu.AddSeparator(helpMenu);
-    menu.AddItem(helpMenu, IdMenuAbout, L"О программе");
+    menu.AddItem(helpMenu, IdMenuAbout, L"&О программе");
 
     MainMenu1 = menu.Bar();
     menu.ShowIn(Handle()); // the window destroys the menu with itself
