@@ -1,12 +1,18 @@
 ﻿; The Windows installer of Vexlor: a per-user install into %LOCALAPPDATA%\Programs\Vexlor, no
 ; administrator rights, the whole interface in Russian. Built by the CMake target "installer",
-; which passes VERSION, PROGRAM_DIR (the folder of the built vexlor.exe, with Answers.dat and
+; which passes PRODUCT_NSH (the version, the copyright and the site's addresses, made by CMake
+; from product.nsh.in), STAGE_DIR (the vexlor.exe to ship, without its debug information),
+; PROGRAM_DIR (the build's folder of vexlor.exe, with Answers.dat, drovikproject.ico and
 ; Resourse\Help beside it), ASSETS_DIR (the repository's assets) and OUTFILE.
+;
+; An install over an earlier one goes to the earlier one's folder (the entry's InstallLocation)
+; without asking for a folder.
 ;
 ; Silent use: "vexlor-<version>-setup.exe /S [/D=<folder>]" and "uninstall.exe /S". The
 ; uninstaller hands over to a copy of itself in %TEMP% and returns at once; to wait for it and
 ; get its exit code, run "uninstall.exe /S _?=<folder>" (a silent uninstall keeps the settings).
-; Exit code 2: Vexlor is running, nothing was changed.
+; Exit code 2: Vexlor is running, nothing was changed (a silent run never closes it; the pages
+; offer to close it).
 
 Unicode true
 Target amd64-unicode
@@ -14,9 +20,10 @@ ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
-!ifndef VERSION | PROGRAM_DIR | ASSETS_DIR | OUTFILE
+!ifndef PRODUCT_NSH | STAGE_DIR | PROGRAM_DIR | ASSETS_DIR | OUTFILE
   !error "Build with: cmake --build build --target installer"
 !endif
+!include "${PRODUCT_NSH}"
 
 !define PRODUCT "Vexlor"
 !define MAKER "Keltro Software"
@@ -26,6 +33,11 @@ SetCompressor /SOLID lzma
 !define ASSOCIATION_KEY "Software\Classes\.DRVK"
 ; Held by the program for its whole life (app/single_instance.h).
 !define INSTANCE_MUTEX "DrvkW9wmnj398rf8s8"
+; The program's main window (base/product.h): WM_CLOSE ends the program, after a deletion run
+; under way has finished.
+!define MAIN_WINDOW_CLASS "TMainForm"
+; How long a closed program may take to end before the question comes again.
+!define CLOSE_WAIT_MS 30000
 !define EXIT_PROGRAM_RUNNING 2
 
 Name "${PRODUCT}"
@@ -50,8 +62,13 @@ BrandingText "${MAKER}"
   выбранные файлы так, что их нельзя восстановить.$\r$\n$\r$\n\
   ${PRODUCT} устанавливается только для вас: права администратора не нужны.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpdate
+!define MUI_DIRECTORYPAGE_TEXT_TOP "${PRODUCT} будет установлен в указанную папку. Чтобы выбрать \
+  другую, нажмите кнопку «Обзор». $_CLICK"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} ${VERSION} установлен на ваш компьютер.$\r$\n$\r$\n\
+  Нажмите кнопку «Готово», чтобы закрыть мастер."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\vexlor.exe"
 !insertmacro MUI_PAGE_FINISH
 
@@ -63,43 +80,126 @@ UninstPage custom un.OptionsPage un.OptionsPageLeave
 
 !insertmacro MUI_LANGUAGE "Russian"
 
-VIProductVersion "${VERSION}.0.0"
-VIFileVersion "${VERSION}.0.0"
+; The language file's texts that show, with the quotes of Russian typography.
+LangString ^ClickNext ${LANG_RUSSIAN} "Нажмите кнопку «Далее», чтобы продолжить."
+LangString ^ClickInstall ${LANG_RUSSIAN} "Нажмите кнопку «Установить», чтобы установить программу."
+LangString ^ClickUninstall ${LANG_RUSSIAN} "Нажмите кнопку «Удалить», чтобы удалить программу."
+LangString ^FileError ${LANG_RUSSIAN} "Невозможно открыть файл для записи:$\r$\n$\t«$0»$\r$\n$\r$\n\
+  «Прервать» — остановить установку;$\r$\n«Повторить» — повторить попытку;$\r$\n\
+  «Пропустить» — пропустить этот файл."
+LangString ^FileError_NoIgnore ${LANG_RUSSIAN} "Невозможно открыть файл для записи:$\r$\n$\t«$0»$\r$\n$\r$\n\
+  «Повторить» — повторить попытку;$\r$\n«Отмена» — прервать установку."
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "${MAKER}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка ${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© ${MAKER}"
+VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "${COPYRIGHT}"
 
 ; While Vexlor runs its files are locked and its settings may be written back at any moment.
-; Asks to close it and checks again; a silent run, or the user's "Cancel", ends with
-; EXIT_PROGRAM_RUNNING before anything is changed. OpenMutexW failing with ERROR_ACCESS_DENIED
-; still means the mutex exists.
-!macro DefineWaitUntilClosed un message
+; Offers to close it: on "Yes" sends WM_CLOSE to its main window and waits, at most
+; CLOSE_WAIT_MS, for the program to end (it first finishes a deletion run under way), then checks
+; again and asks again while it still runs. "No", or a silent run, ends with EXIT_PROGRAM_RUNNING
+; before anything is changed: a silent run never closes the user's program. OpenMutexW failing
+; with ERROR_ACCESS_DENIED still means the mutex exists.
+!macro DefineWaitUntilClosed un question again
+  ; Pushes 1 while the program's mutex exists, else 0.
+  Function ${un}ProgramRuns
+    Push $0
+    Push $1
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p.r0 ?e'
+    Pop $1
+    ${If} $0 P<> 0
+      System::Call 'kernel32::CloseHandle(p r0)'
+      StrCpy $0 1
+    ${ElseIf} $1 = 5
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    Pop $1
+    Exch $0
+  FunctionEnd
+
+  ; Posts WM_CLOSE to the main window, then waits for its process to end and for the mutex to
+  ; go, both within CLOSE_WAIT_MS.
+  Function ${un}CloseProgram
+    Push $0
+    Push $1
+    Push $2
+    System::Call 'kernel32::GetTickCount() i.r2'
+    IntOp $2 $2 + ${CLOSE_WAIT_MS}
+    FindWindow $0 "${MAIN_WINDOW_CLASS}" "${PRODUCT}"
+    ${If} $0 P<> 0
+      System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+      ; SYNCHRONIZE: enough to wait for the end.
+      System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p.r1'
+      System::Call 'user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)'
+      ${If} $1 P<> 0
+        System::Call 'kernel32::WaitForSingleObject(p r1, i ${CLOSE_WAIT_MS})'
+        System::Call 'kernel32::CloseHandle(p r1)'
+      ${EndIf}
+    ${EndIf}
+    ${Do}
+      Call ${un}ProgramRuns
+      Pop $0
+      ${IfThen} $0 = 0 ${|} ${Break} ${|}
+      Sleep 100
+      System::Call 'kernel32::GetTickCount() i.r0'
+      IntOp $0 $2 - $0
+    ${LoopWhile} $0 > 0
+    Pop $2
+    Pop $1
+    Pop $0
+  FunctionEnd
+
   Function ${un}WaitUntilClosed
     Push $0
     Push $1
-    check:
-      System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p.r0 ?e'
-      Pop $1
-      ${If} $0 P<> 0
-        System::Call 'kernel32::CloseHandle(p r0)'
-      ${ElseIf} $1 <> 5
-        Goto closed
+    StrCpy $1 "${question}"
+    ${Do}
+      Call ${un}ProgramRuns
+      Pop $0
+      ${IfThen} $0 = 0 ${|} ${Break} ${|}
+      ${If} ${Silent}
+        SetErrorLevel ${EXIT_PROGRAM_RUNNING}
+        Quit
       ${EndIf}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${message}" /SD IDCANCEL IDRETRY check
+      MessageBox MB_YESNO|MB_ICONQUESTION "$1" /SD IDNO IDYES close
       SetErrorLevel ${EXIT_PROGRAM_RUNNING}
       Quit
-    closed:
+      close:
+      Call ${un}CloseProgram
+      StrCpy $1 "${again}"
+    ${Loop}
     Pop $1
     Pop $0
   FunctionEnd
 !macroend
+!define STILL_RUNNING "${PRODUCT} не закрылся: возможно, он еще уничтожает файлы или ждет ответа \
+  в одном из своих окон."
 !insertmacro DefineWaitUntilClosed "" "${PRODUCT} сейчас запущен, и его файлы заняты.$\r$\n$\r$\n\
-  Закройте ${PRODUCT} и повторите попытку, чтобы продолжить установку."
+  Закрыть ${PRODUCT} и продолжить установку? Если он уничтожает файлы, он закроется, когда \
+  закончит." "${STILL_RUNNING}$\r$\n$\r$\nПопробовать закрыть его снова и продолжить установку?"
 !insertmacro DefineWaitUntilClosed "un." "Нельзя удалить ${PRODUCT}, пока программа запущена.$\r$\n$\r$\n\
-  Закройте ${PRODUCT} и повторите попытку."
+  Закрыть ${PRODUCT} и продолжить удаление? Если он уничтожает файлы, он закроется, когда \
+  закончит." "${STILL_RUNNING}$\r$\n$\r$\nПопробовать закрыть его снова и продолжить удаление?"
+
+; An install over an earlier one: its folder, without the page.
+Function SkipDirectoryOnUpdate
+  Push $0
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\vexlor.exe"
+    StrCpy $INSTDIR $0
+    Pop $0
+    Abort
+  ${EndIf}
+  Pop $0
+FunctionEnd
 
 Function .onInit
   SetShellVarContext current
@@ -110,8 +210,10 @@ Section
   ; Again: the program may have been started while the pages were shown.
   Call WaitUntilClosed
   SetOutPath "$INSTDIR"
-  File "${PROGRAM_DIR}/vexlor.exe"
+  File "${STAGE_DIR}/vexlor.exe"
   File "${PROGRAM_DIR}/Answers.dat"
+  ; The icon of the .DRVK files, which the program names in their association.
+  File "${PROGRAM_DIR}/drovikproject.ico"
   SetOutPath "$INSTDIR\Resourse\Help"
   File "${PROGRAM_DIR}/Resourse/Help/*.png"
   File "${PROGRAM_DIR}/Resourse/Help/*.jpg"
@@ -124,6 +226,8 @@ Section
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${MAKER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${SITE_URL}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "${SUPPORT_URL}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\vexlor.exe,0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
@@ -171,6 +275,7 @@ Section "Uninstall"
   ; File by file: the folder may have been chosen by the user and hold other files.
   Delete "$INSTDIR\vexlor.exe"
   Delete "$INSTDIR\Answers.dat"
+  Delete "$INSTDIR\drovikproject.ico"
   Delete "$INSTDIR\Resourse\Help\*.png"
   Delete "$INSTDIR\Resourse\Help\*.jpg"
   RMDir "$INSTDIR\Resourse\Help"

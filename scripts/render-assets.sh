@@ -72,17 +72,25 @@ for scale in 1 2; do
   checks+=("$out ${w}x${h} opaque")
 done
 
-# Application icon: small sizes have their own drawings so they stay sharp.
-icon_sizes=(16 24 32 48 64 128 256)
-icons=()
-for s in "${icon_sizes[@]}"; do
-  src="$svg/icon/icon.svg"
-  [ -f "$svg/icon/icon-$s.svg" ] && src="$svg/icon/icon-$s.svg"
-  render "$src" "$s" "$s" "$png/icon/icon-$s.png" alpha
-  icons+=("$png/icon/icon-$s.png")
-done
-# 256 px goes in as PNG, the rest as bitmaps.
-icotool -c -o "$art/vexlor.ico" "${icons[@]:0:6}" -r "$png/icon/icon-256.png"
+# Icons: small sizes have their own drawings (NAME-SIZE.svg) so they stay sharp; 20 and 40 px
+# are 16 and 32 px at 125 %. 256 px goes in as PNG, the rest as bitmaps.
+make_icon() { # make_icon SVG_DIR NAME ICO SIZE...
+  local dir=$1 name=$2 ico=$3 s src
+  shift 3
+  local pictures=()
+  for s in "$@"; do
+    src="$dir/$name.svg"
+    [ -f "$dir/$name-$s.svg" ] && src="$dir/$name-$s.svg"
+    render "$src" "$s" "$s" "$png/$name/$name-$s.png" alpha
+    [ "$s" -lt 256 ] && pictures+=("$png/$name/$name-$s.png")
+  done
+  icotool -c -o "$ico" "${pictures[@]}" -r "$png/$name/$name-256.png"
+}
+# The application's icon, and the icon of its project files (.DRVK), installed beside it.
+icon_sizes=(16 20 24 32 40 48 64 128 256)
+make_icon "$svg/icon" icon "$art/vexlor.ico" "${icon_sizes[@]}"
+project_sizes=(16 20 24 32 40 48 64 256)
+make_icon "$svg/project" project "$art/drovikproject.ico" "${project_sizes[@]}"
 
 # Tip pictures: some as PNG with transparency, some as JPEG on the tips panel colour.
 help="$art/help"
@@ -123,15 +131,21 @@ for c in "${checks[@]}"; do
     opaque) [[ "$channels" != *a ]] || { echo "HAS ALPHA $file ($channels)" >&2; fail=1; } ;;
   esac
 done
-ico_sizes=$(icotool -l "$art/vexlor.ico" | sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' | sort -n | tr '\n' ' ')
-for s in "${icon_sizes[@]}"; do
-  [[ " $ico_sizes" == *" ${s}x${s} "* ]] || { echo "ICON     vexlor.ico lacks ${s}x${s} (has: $ico_sizes)" >&2; fail=1; }
-done
+check_icon() { # check_icon ICO SIZE...
+  local ico=$1 s sizes
+  shift
+  sizes=$(icotool -l "$ico" | sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' | sort -n | tr '\n' ' ')
+  for s in "$@"; do
+    [[ " $sizes" == *" ${s}x${s} "* ]] || { echo "ICON     ${ico##*/} lacks ${s}x${s} (has: $sizes)" >&2; fail=1; }
+  done
+}
+check_icon "$art/vexlor.ico" "${icon_sizes[@]}"
+check_icon "$art/drovikproject.ico" "${project_sizes[@]}"
 if [ "$fail" -ne 0 ]; then
   echo "render-assets: some outputs are wrong, see above" >&2
   exit 1
 fi
-echo "render-assets: ${#checks[@]} files and vexlor.ico (${#icon_sizes[@]} sizes) checked"
+echo "render-assets: ${#checks[@]} files, vexlor.ico (${#icon_sizes[@]} sizes) and drovikproject.ico (${#project_sizes[@]} sizes) checked"
 
 # Optional contact sheets for looking the set over.
 if [ -n "$sheets" ]; then
@@ -144,8 +158,8 @@ if [ -n "$sheets" ]; then
     $convert "$tmp/g1.png" -filter point -resize 300% "$sheets/glyphs-1x-on-$name.png"
     $montage "${g2[@]}" -tile 8x -geometry 48x48+12+12 -background "rgb($bg)" "$sheets/glyphs-2x-on-$name.png"
   done
-  $montage "$png"/pages/{welcome,progress,finish}.png "$png/tips.png" "$png"/icon/icon-{16,24,32,48,64,128}.png \
-    -tile 10x -geometry +10+10 -background 'rgb(74,74,74)' "$sheets/pictures.png"
+  $montage "$png"/pages/{welcome,progress,finish}.png "$png/tips.png" "$png"/icon/icon-{16,20,24,32,40,48,64,128}.png \
+    "$png"/project/project-{16,20,24,32,40,48,64}.png -tile 10x -geometry +10+10 -background 'rgb(74,74,74)' "$sheets/pictures.png"
   $montage "$png"/pages/{welcome,progress,finish}@2x.png "$png/tips@2x.png" \
     -tile 4x -geometry +10+10 -background 'rgb(74,74,74)' "$sheets/pictures-2x.png"
   cp "$png/about.png" "$sheets/about.png"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The installer end to end under Wine, in a fresh prefix of its own (never the shared test prefix,
-# never ~/.wine): a silent install; the program started from its Start menu shortcut; the
-# uninstaller and the installer refusing while it runs; a second install over the first; a
-# silent uninstall that leaves only the settings; an uninstall through the pages with the box for
-# the settings ticked; and the installer's welcome page, saved to build/screenshots/installer.png.
+# never ~/.wine): a silent install of the program without its debug information; the program
+# started from its Start menu shortcut; the uninstaller and the installer refusing while it
+# runs; a second install over the first; a silent uninstall that leaves only the settings; an
+# uninstall through the pages with the box for the settings ticked; an install through the pages
+# over one in another folder, closing the running program when asked, into that folder without
+# the folder page; and the installer's welcome page and question, saved to build/screenshots/.
 # Registered with ctest; builds the installer first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,9 @@ build=${VEXLOR_BUILD_DIR:-$root/build}
 # The installer is not part of ALL; the probe is, but this script may be run on its own.
 cmake --build "$build" --target installer vexlor_window_probe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+site=$(sed -n 's/^VEXLOR_SITE:STRING=//p' "$build/CMakeCache.txt")
 setup="$build/installer/vexlor-$version-setup.exe"
+shipped="$build/installer/stage/vexlor.exe"
 probe="$build/tests/vexlor_window_probe.exe"
 
 work="$build/installer-test"
@@ -60,8 +64,9 @@ expect_value() {
 
 expect_installed() {
   local picture bytes size
-  cmp "$build/src/vexlor.exe" "$dir/vexlor.exe" || fail "vexlor.exe differs from the build's"
+  cmp "$shipped" "$dir/vexlor.exe" || fail "vexlor.exe differs from the one staged for shipping"
   cmp "$build/src/Answers.dat" "$dir/Answers.dat" || fail "Answers.dat differs from the build's"
+  cmp "$build/src/drovikproject.ico" "$dir/drovikproject.ico" || fail "no project file icon"
   for picture in "$build"/src/Resourse/Help/*; do
     cmp "$picture" "$dir/Resourse/Help/${picture##*/}" || fail "picture ${picture##*/} differs"
   done
@@ -71,6 +76,8 @@ expect_installed() {
   expect_value DisplayName "REG_SZ Vexlor"
   expect_value DisplayVersion "REG_SZ $version"
   expect_value Publisher "REG_SZ Keltro Software"
+  expect_value URLInfoAbout "REG_SZ $site"
+  expect_value HelpLink "REG_SZ $site/support.php"
   expect_value DisplayIcon "REG_SZ $inst\\vexlor.exe,0"
   expect_value InstallLocation "REG_SZ $inst"
   expect_value UninstallString "REG_SZ \"$inst\\uninstall.exe\""
@@ -100,12 +107,25 @@ close_program() {
 echo "silent install"
 run "$setup" /S || fail "the silent install ended with $?"
 expect_installed
+# Shipped without debug information, which stays in the build, named by the shipped program.
+sections=$(x86_64-w64-mingw32-objdump -h "$dir/vexlor.exe") || fail "objdump cannot read vexlor.exe"
+! grep -q ' \.debug_' <<<"$sections" || fail "the installed vexlor.exe has debug sections"
+[ $(($(stat -c %s "$dir/vexlor.exe") * 4)) -lt "$(stat -c %s "$build/src/vexlor.exe")" ] ||
+  fail "the installed vexlor.exe is not much smaller than the build's"
+x86_64-w64-mingw32-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$dir/vexlor.exe" \
+  "$work/debuglink.exe" || fail "the installed vexlor.exe has no .gnu_debuglink"
+[ "$(tr '\0' '\n' <"$work/debuglink" | head -1)" = vexlor.debug ] ||
+  fail "the debug link does not name vexlor.debug"
+[ -s "$build/installer/stage/vexlor.debug" ] || fail "no vexlor.debug in the build"
 
 echo "start from the Start menu"
 run start "$shortcut" || fail "the shortcut does not start"
 expect_program_window
 has_key "$association_key\\shell\\open\\command" || fail "the program wrote no .DRVK association"
 expect_value "(Default)" "REG_SZ \"$inst\\vexlor.exe\" \"%1\""
+has_key "$association_key\\DefaultIcon" || fail "the .DRVK association has no icon"
+expect_value "(Default)" "REG_SZ $inst\\drovikproject.ico"
+[ -f "$dir/drovikproject.ico" ] || fail "the .DRVK association's icon file is missing"
 [ -d "$appdata_maker/Vexlor" ] || fail "the program made no data folder"
 
 echo "refusals while the program runs"
@@ -115,12 +135,14 @@ run "$inst\\uninstall.exe" /S "_?=$inst" || status=$?
 status=0
 run "$setup" /S || status=$?
 [ "$status" -eq 2 ] || fail "the silent install while running ended with $status"
-# As a user would: the uninstaller hands over to its copy, which says why and ends when closed.
+# As a user would: the uninstaller hands over to its copy, which says why, offers to close the
+# program, and ends when told no.
 run "$inst\\uninstall.exe" || fail "the uninstaller does not start"
-run "$probe" wait uninstaller 60 || fail "no message from the uninstaller"
+run "$probe" wait uninstaller 60 || fail "no question from the uninstaller"
 grep -q "пока программа запущена" "$out" || fail "unexpected message: $(text)"
-run "$probe" close uninstaller 60 || fail "the uninstaller did not end"
-[ "$(text)" = 2 ] || fail "the uninstaller ended with $(text) after its message"
+grep -q "Закрыть Vexlor и продолжить удаление?" "$out" || fail "no offer to close: $(text)"
+run "$probe" no uninstaller 60 || fail "the uninstaller did not end"
+[ "$(text)" = 2 ] || fail "the uninstaller ended with $(text) after the answer no"
 expect_installed
 has_key "$association_key" || fail "the association went while the program runs"
 expect_program_window
@@ -161,13 +183,47 @@ timeout 120 wineserver -w || fail "the uninstaller did not end after its finish 
 ! has_key "$settings_key" || fail "the settings are left though the box was ticked"
 ! has_key 'HKCU\Software\Keltro Software' || fail "the maker's empty key is left"
 
+echo "install through the pages over one in another folder, the program running"
+default_dir=$dir
+# Without a blank: wine would quote the argument, and /D= takes no quotes.
+inst='C:\Apps\Vexlor'
+dir=$(unix_path "$inst")
+run "$setup" /S "/D=$inst" || fail "the silent install into $inst ended with $?"
+expect_installed
+run start "$inst\\vexlor.exe" || fail "the program in $inst does not start"
+expect_program_window
+wine "$setup" </dev/null >>"$log" 2>&1 &
+setup_pid=$!
+run "$probe" wait installer 60 || fail "no question from the installer while the program runs"
+grep -q "Закрыть Vexlor и продолжить установку?" "$out" || fail "no offer to close: $(text)"
+mkdir -p "$build/screenshots"
+import -window root "$build/screenshots/installer-close-question.png"
+run "$probe" yes installer 60 || fail "the question cannot be answered"
+run "$probe" wait installer 60 "Мастер установит" || fail "no welcome page after closing Vexlor"
+! run "$probe" wait main 1 || fail "Vexlor still runs after the installer closed it"
+run "$probe" next installer 60 || fail "the welcome page's button cannot be pressed"
+# Without the folder page the files are installed at once, and the finish page comes.
+run "$probe" wait installer 120 "установлен на ваш компьютер" ||
+  fail "no finish page after the welcome page: the folder page was shown?"
+run "$probe" next installer 60 || fail "the finish page's button cannot be pressed"
+for _ in $(seq 1 100); do
+  kill -0 "$setup_pid" 2>/dev/null || break
+  sleep 0.2
+done
+! kill -0 "$setup_pid" 2>/dev/null || fail "the installer did not end after its finish page"
+expect_installed
+[ ! -e "$default_dir" ] || fail "the install over the one in $inst went to the default folder"
+# The finish page's box starts the program.
+expect_program_window
+close_program
+
 echo "welcome page"
 wine "$setup" </dev/null >>"$log" 2>&1 &
 setup_pid=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Установка Vexlor$') ||
   fail "the installer showed no window"
 sleep 1 # let it paint
-mkdir -p "$build/screenshots"
 import -window "$window" "$build/screenshots/installer.png"
 kill "$setup_pid" 2>/dev/null || true
-echo "installer test passed; welcome page: $build/screenshots/installer.png"
+echo "installer test passed; welcome page: $build/screenshots/installer.png, the question:" \
+  "$build/screenshots/installer-close-question.png"

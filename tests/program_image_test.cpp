@@ -1,4 +1,5 @@
-// The built program as the loader sees it: the DLLs it imports and the defences it declares.
+// The built program as the loader sees it: the DLLs it imports, the defences it declares, its
+// version resource and its manifest.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,8 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "base/product.h"
+
 namespace vexlor::testing {
 namespace {
+
+using namespace std::string_literals;
 
 class Image {
 public:
@@ -106,6 +111,49 @@ TEST(ProgramImage, ImportsOnlyDllsTheSystemTakesFromItsOwnFolderAndDeclaresItsDe
     EXPECT_TRUE(image.HasSymbol("__stack_chk_fail")) << "no stack protector";
     // The old open-file dialog, which shows without navigation pane, search or address bar.
     EXPECT_FALSE(image.Contains("GetOpenFileNameW"));
+}
+
+// Both made by the build from its one version; the copyright's letters must survive the
+// resource compiler.
+TEST(ProgramImage, CarriesTheVersionTheCopyrightAndPerMonitorDpiAwareness) {
+    const wchar_t* const path = VEXLOR_EXE_WINDOWS_PATH;
+    DWORD ignored = 0;
+    std::vector<char> info(::GetFileVersionInfoSizeW(path, &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    const auto value = [&](const std::wstring& name) {
+        void* found = nullptr;
+        UINT length = 0;
+        const std::wstring key = L"\\StringFileInfo\\041904B0\\" + name;
+        return ::VerQueryValueW(info.data(), key.c_str(), &found, &length) && length
+                   ? std::wstring(static_cast<const wchar_t*>(found))
+                   : std::wstring();
+    };
+    EXPECT_EQ(value(L"FileVersion"), ProgramVersion);
+    EXPECT_EQ(value(L"ProductVersion"), ProgramVersion);
+    EXPECT_EQ(value(L"LegalCopyright"), L"© 2026 Keltro Software. Все права защищены.");
+    void* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", &fixed, &length));
+    const DWORD major = static_cast<const VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS;
+    const std::wstring numbers =
+        std::to_wstring(HIWORD(major)) + L"." + std::to_wstring(LOWORD(major));
+    EXPECT_EQ(numbers, ProgramVersion);
+
+    const HMODULE module = ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const std::string manifest(
+        static_cast<const char*>(::LockResource(::LoadResource(module, resource))),
+        ::SizeofResource(module, resource));
+    ::FreeLibrary(module);
+    const std::wstring wide = ProgramVersion;
+    const std::string version(wide.begin(), wide.end());
+    for (const std::string& part :
+         {"version=\"" + version + ".0.0\"", ">true/pm</dpiAware>"s,
+          ">PerMonitorV2, PerMonitor</dpiAwareness>"s, ">true</longPathAware>"s})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #pragma once
 // Fixed facts about the product, in one place.
 
+// The version and the site's address, from the build (src/base/product_build.h.in).
+#include "product_build.h"
+
 namespace vexlor {
 
 inline constexpr wchar_t ApplicationTitle[] = L"Vexlor";
-inline constexpr wchar_t ProgramVersion[] = L"1.25";
+inline constexpr wchar_t ProgramVersion[] = VEXLOR_VERSION;
 inline constexpr wchar_t MakerName[] = L"Keltro Software";
 inline constexpr wchar_t ProductKeyName[] = L"Vexlor";
 // The main window's class name; a second start finds the running instance by it.

@@ -1,17 +1,18 @@
-// The addresses of the product site. The site's address is chosen here once; a build for the
-// end-to-end tests gives another (VEXLOR_SITE) to this file alone, so that the program talks
-// to a server of the tests on this machine.
+// The addresses of the product site. The site's address and its support page are chosen once,
+// in the top-level CMakeLists.txt (VEXLOR_SITE), which gives them to the installer too; a build
+// for the end-to-end tests gives another site (VEXLOR_SITE) to this file alone, so that the
+// program talks to a server of the tests on this machine.
 #include "base/product.h"
 
 #ifndef VEXLOR_SITE
-#define VEXLOR_SITE L"http://vexlor.example"
+#define VEXLOR_SITE VEXLOR_PRODUCT_SITE
 #endif
 
 namespace vexlor {
 
 const wchar_t SiteUrl[] = VEXLOR_SITE;
-const wchar_t SupportUrl[] = VEXLOR_SITE L"/support.php";
-const wchar_t SuggestUrl[] = VEXLOR_SITE L"/support.php";
+const wchar_t SupportUrl[] = VEXLOR_SITE VEXLOR_SUPPORT_PAGE;
+const wchar_t SuggestUrl[] = VEXLOR_SITE VEXLOR_SUPPORT_PAGE;
 const wchar_t TutorialUrl[] = VEXLOR_SITE L"/tutorial.php";
 const wchar_t StartVideoUrl[] = VEXLOR_SITE L"/startvideo.php";
 const wchar_t WelcomeUrl[] = VEXLOR_SITE L"/welcome.php";
