@@ -6,12 +6,15 @@
 
 #include <functional>
 #include <map>
+#include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
 #include "fakes.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/taskbar.h"
 #include "temp_files.h"
 #include "ui/app_cursor.h"
 #include "ui/controls.h"
@@ -392,6 +395,47 @@ TEST_F(DeletionRun, LinksAreLeftAsTheyAreWithWhatTheyNameAndLeadToTheWarning) {
     EXPECT_TRUE(deleteCalls_.empty());
     EXPECT_EQ(ReadAll(fileLink), std::vector<char>(10, 'l'));
     EXPECT_EQ(ReadAll(inside), std::vector<char>(10, 'i'));
+}
+
+TEST_F(DeletionRun, TaskbarShowsTheRunTheWarningAsAnErrorThenNothingAndFlashesFromBehind) {
+    using platform::TaskbarState;
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring stuck = folder_.MakeFile(L"stuck.bin", 10);
+    AddEntry(a);
+    AddEntry(stuck);
+    undeletable_ = {stuck};
+    std::vector<std::tuple<TaskbarState, std::uint64_t, std::uint64_t>> shown;
+    ScopedSeam<platform::TaskbarProgressSignature> taskbar(
+        platform::TaskbarProgressApi,
+        [&](HWND window, TaskbarState state, std::uint64_t done, std::uint64_t total) {
+            EXPECT_EQ(window, form_.Handle());
+            shown.emplace_back(state, done, total);
+        });
+    std::optional<TaskbarState> atTheWarning;
+    ScopedSeam<platform::MessageBoxSignature> warning(
+        platform::MessageBoxApi, [&](HWND, const std::wstring&, const std::wstring&, UINT) {
+            atTheWarning = std::get<0>(shown.back());
+            return IDOK;
+        });
+    int flashes = 0;
+    ScopedSeam<platform::FlashWindowSignature> flash(platform::FlashWindowApi,
+                                                     [&](HWND) { ++flashes; });
+    const vexlor::testing::TestWindow front(L"Впереди");
+    ::ShowWindow(front.Handle(), SW_SHOW);
+    ::SetForegroundWindow(front.Handle());
+
+    PressNext();
+
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.front(), std::make_tuple(TaskbarState::Normal, 0ull, 2ull));
+    EXPECT_EQ(atTheWarning, TaskbarState::Error);
+    EXPECT_EQ(shown.back(), std::make_tuple(TaskbarState::None, 0ull, 0ull));
+    EXPECT_EQ(flashes, 1) << "the run ended behind another window";
+    // In front, the window does not flash.
+    form_.BtnBackClick();
+    ::SetForegroundWindow(form_.Handle());
+    PressNext();
+    EXPECT_EQ(flashes, 1);
 }
 
 TEST_F(DeletionRun, LoggingOffIsRefusedDuringTheRunOnly) {

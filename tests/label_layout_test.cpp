@@ -38,8 +38,8 @@ void ExpectFits(const std::vector<LabelPlan>& plan, int width96, int height96, i
 TEST(LabelLayout, MainWindowPanelsFitInTahomaAt96And144Dpi) {
     for (const int dpi : {96, 144}) {
         SCOPED_TRACE("dpi " + std::to_string(dpi));
-        ExpectFits(wizard::WelcomeCardPlan(), wizard::WelcomeCardWidth,
-                   wizard::WelcomeCardHeight, dpi);
+        ExpectFits(wizard::WelcomeCardPlan(), wizard::WelcomeCardWidth, wizard::WelcomeCardHeight,
+                   dpi);
         ExpectFits(wizard::AddFilesHintPlan(), wizard::AddFilesHintWidth,
                    wizard::AddFilesHintHeight, dpi);
     }
@@ -58,8 +58,7 @@ TEST(LabelLayout, MainWindowPanelsFitInTahomaAt96And144Dpi) {
 
 TEST(LabelLayout, WiderFontMovesTheFollowingLabelAndWrapsWhatDoesNotFit) {
     // A font three times as wide as it is planned for.
-    const TextMeasure wide = [](const std::wstring& text, const FontSpec& font, int dpi,
-                                int wrap) {
+    const TextMeasure wide = [](const std::wstring& text, const FontSpec& font, int dpi, int wrap) {
         SIZE size = MeasureWithFont(text, font, dpi, 0);
         size.cx *= 3;
         if (wrap && size.cx > wrap) {
@@ -68,9 +67,10 @@ TEST(LabelLayout, WiderFontMovesTheFollowingLabelAndWrapsWhatDoesNotFit) {
         }
         return size;
     };
-    const std::vector<LabelPlan> plan{{L"ВАЖНО:", {.bold = true}, 16, 50},
-                                      {L"выбранные файлы после завершения операции не удастся восстановить!", {}, 76, 50, 0},
-                                      {L"Перед началом работы", {}, 16, 72}};
+    const std::vector<LabelPlan> plan{
+        {L"ВАЖНО:", {.bold = true}, 16, 50},
+        {L"выбранные файлы после завершения операции не удастся восстановить!", {}, 76, 50, 0},
+        {L"Перед началом работы", {}, 16, 72}};
     const LabelLayout layout = LayOutLabels(plan, 570, 96, wide);
     const int space = wide(L" ", {}, 96, 0).cx;
     EXPECT_EQ(layout.boxes[1].left, layout.boxes[0].right + space);

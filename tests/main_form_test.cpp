@@ -64,8 +64,8 @@ TEST_F(MainForm, FrameMatchesTheProgramsWindow) {
 
     RECT client;
     ::GetClientRect(form_.Handle(), &client);
-    EXPECT_EQ(client.right, ui::Scale(694));
-    EXPECT_EQ(client.bottom, ui::Scale(492));
+    EXPECT_EQ(client.right, ui::ScaleAt(ui::ScreenDpi(), 694));
+    EXPECT_EQ(client.bottom, ui::ScaleAt(ui::ScreenDpi(), 492));
 
     const LONG_PTR style = ::GetWindowLongPtrW(form_.Handle(), GWL_STYLE);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -74,8 +74,18 @@ TEST_F(MainForm, FrameMatchesTheProgramsWindow) {
 
     MINMAXINFO limits{};
     ::SendMessageW(form_.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, ui::Scale(710));
-    EXPECT_EQ(limits.ptMinTrackSize.y, ui::Scale(550));
+    EXPECT_EQ(limits.ptMinTrackSize.x, ui::ScaleAt(ui::ScreenDpi(), 710));
+    EXPECT_EQ(limits.ptMinTrackSize.y, ui::ScaleAt(ui::ScreenDpi(), 550));
+
+    // The title bar's icon is the icon's own small image, not the large one shrunk.
+    ICONINFO small{};
+    ASSERT_TRUE(::GetIconInfo(
+        reinterpret_cast<HICON>(::GetClassLongPtrW(form_.Handle(), GCLP_HICONSM)), &small));
+    BITMAP image{};
+    ::GetObjectW(small.hbmColor, sizeof(image), &image);
+    EXPECT_EQ(image.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
+    ::DeleteObject(small.hbmColor);
+    ::DeleteObject(small.hbmMask);
 
     RECT frame;
     ::GetWindowRect(form_.Handle(), &frame);
@@ -145,18 +155,20 @@ TEST_F(MainForm, PagesShowTheirTextsWhereTheyBelong) {
     };
     // The welcome card's labels stand where its layout puts them for the font in use: at their
     // planned places, or moved so that none is cut off or overlaps another.
-    const ui::LabelLayout card = ui::LayOutLabels(WelcomeCardPlan(), ui::Scale(WelcomeCardWidth),
-                                                  ui::Scale(96), ui::MeasureWithFont);
+    const ui::LabelLayout card =
+        ui::LayOutLabels(WelcomeCardPlan(), ui::ScaleAt(ui::ScreenDpi(), WelcomeCardWidth),
+                         ui::ScaleAt(ui::ScreenDpi(), 96), ui::MeasureWithFont);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto& item = expected[i];
         EXPECT_EQ(ui::TextOf(item.control), item.text);
         const RECT rect = RectInParent(item.control);
         const POINT place = i < card.boxes.size() ? POINT{card.boxes[i].left, card.boxes[i].top}
-                                                  : POINT{ui::Scale(item.x), ui::Scale(item.y)};
+                                                  : POINT{ui::ScaleAt(ui::ScreenDpi(), item.x),
+                                                          ui::ScaleAt(ui::ScreenDpi(), item.y)};
         EXPECT_EQ(rect.left, place.x) << "x of " << ::testing::PrintToString(item.text);
         EXPECT_EQ(rect.top, place.y) << "y of " << ::testing::PrintToString(item.text);
-        EXPECT_GE(rect.left, ui::Scale(item.x));
-        EXPECT_GE(rect.top, ui::Scale(item.y));
+        EXPECT_GE(rect.left, ui::ScaleAt(ui::ScreenDpi(), item.x));
+        EXPECT_GE(rect.top, ui::ScaleAt(ui::ScreenDpi(), item.y));
     }
     EXPECT_EQ(ui::TextOf(form_.sLabel3),
               L"Идет процесс удаления файлов, не выключайте компьютер и убедитесь, что файлы не "
@@ -170,18 +182,18 @@ TEST_F(MainForm, PagesShowTheirTextsWhereTheyBelong) {
 }
 
 TEST_F(MainForm, BandsAndButtonsKeepTheirPlaceWhenResized) {
-    ::SetWindowPos(form_.Handle(), nullptr, 0, 0, ui::Scale(900), ui::Scale(700),
-                   SWP_NOMOVE | SWP_NOZORDER);
+    ::SetWindowPos(form_.Handle(), nullptr, 0, 0, ui::ScaleAt(ui::ScreenDpi(), 900),
+                   ui::ScaleAt(ui::ScreenDpi(), 700), SWP_NOMOVE | SWP_NOZORDER);
     RECT client;
     ::GetClientRect(form_.Handle(), &client);
     const RECT next = RectInParent(form_.BtnNext);
     const RECT back = RectInParent(form_.BtnBack);
-    EXPECT_EQ(next.right, client.right - ui::Scale(5));
-    EXPECT_EQ(back.right, next.left - ui::Scale(5));
-    EXPECT_EQ(next.bottom - next.top, ui::Scale(37));
+    EXPECT_EQ(next.right, client.right - ui::ScaleAt(ui::ScreenDpi(), 5));
+    EXPECT_EQ(back.right, next.left - ui::ScaleAt(ui::ScreenDpi(), 5));
+    EXPECT_EQ(next.bottom - next.top, ui::ScaleAt(ui::ScreenDpi(), 37));
     EXPECT_EQ(RectInParent(form_.sPanel2).bottom, client.bottom);
-    EXPECT_EQ(RectInParent(form_.PanelHearer).bottom, ui::Scale(41));
-    EXPECT_EQ(RectInParent(form_.PanelAddFilesHint).left, ui::Scale(224));
+    EXPECT_EQ(RectInParent(form_.PanelHearer).bottom, ui::ScaleAt(ui::ScreenDpi(), 41));
+    EXPECT_EQ(RectInParent(form_.PanelAddFilesHint).left, ui::ScaleAt(ui::ScreenDpi(), 224));
 }
 
 // An item's caption as the user reads it, and its access key (the letter after the "&").

@@ -151,6 +151,28 @@ void CALLBACK CaptureDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
+bool fileDialogCaptured = false;
+
+// The system's open-file dialog over the window, as "Добавить файлы" opens it; then cancelled.
+void CALLBACK CaptureFileDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    const HWND dialog = ::GetActiveWindow();
+    wchar_t className[16] = {};
+    ::GetClassNameW(dialog, className, 16);
+    if (std::wstring(className) != L"#32770")
+        return;
+    ::RedrawWindow(dialog, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    ::Sleep(300);
+    RECT frame;
+    ::GetWindowRect(form->Handle(), &frame);
+    RECT over;
+    ::GetWindowRect(dialog, &over);
+    ::UnionRect(&frame, &frame, &over);
+    fileDialogCaptured = SaveScreenPicture(frame, outputFolder + L"\\file-dialog.bmp");
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 void CaptureNextDialog(const wchar_t* className, const wchar_t* picture) {
     dialogClass = className;
     dialogPicture = picture;
@@ -184,6 +206,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     outputFolder = argv[1];
     const std::wstring programFolder = argv[2]; // with the tips file and its pictures
+    const vexlor::ComInitialized com;           // for the open-file dialog
     vexlor::platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
@@ -198,7 +221,14 @@ int wmain(int argc, wchar_t** argv) {
     // No start-up dialogs or welcome page: the pictures are of the pages themselves.
     ::KillTimer(mainForm.Handle(), vexlor::wizard::TMainForm::IdTimerDialogs);
     mainForm.Show(SW_SHOWNORMAL);
+    ::SetForegroundWindow(mainForm.Handle());
+    // The keyboard focus shown, as after the first key pressed.
+    ::SendMessageW(mainForm.Handle(), WM_CHANGEUISTATE,
+                   MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     Capture(0);
+
+    ::SetTimer(nullptr, 0, 1500, &CaptureFileDialog);
+    mainForm.BtnAddFilesClick(); // the real dialog, cancelled from the timer
 
     // Files come in through the file list's own handler, as if chosen in the open-file dialog.
     const std::wstring scratch = MakeScratchFile();
@@ -228,8 +258,13 @@ int wmain(int argc, wchar_t** argv) {
     const bool tipsCaptured = CaptureTip(programFolder, true, L"tips-picture") &&
                               CaptureTip(programFolder, false, L"tips-text");
 
-    std::fprintf(stdout, "progress page: %s, menu: %s, about: %s, tips: %s, message boxes: %d\n",
-                 progressCaptured ? "yes" : "no", menuCaptured ? "yes" : "no",
-                 aboutCaptured ? "yes" : "no", tipsCaptured ? "yes" : "no", unexpectedBoxes);
-    return progressCaptured && menuCaptured && aboutCaptured && tipsCaptured ? 0 : 1;
+    std::fprintf(stdout,
+                 "file dialog: %s, progress page: %s, menu: %s, about: %s, tips: %s, message "
+                 "boxes: %d\n",
+                 fileDialogCaptured ? "yes" : "no", progressCaptured ? "yes" : "no",
+                 menuCaptured ? "yes" : "no", aboutCaptured ? "yes" : "no",
+                 tipsCaptured ? "yes" : "no", unexpectedBoxes);
+    return fileDialogCaptured && progressCaptured && menuCaptured && aboutCaptured && tipsCaptured
+               ? 0
+               : 1;
 }

@@ -133,10 +133,10 @@ TEST_F(SkinPaint, PanelsButtonsListAndMenuBarAreDrawnInTheSkin) {
     EXPECT_EQ(PixelOf(form_.sPanel1, card.right - 6, card.bottom / 2),
               skin_.gauge.surface.background);
     const RECT next = ClientOf(form_.BtnNext);
-    EXPECT_EQ(PixelOf(form_.BtnNext, ui::Scale(8), next.bottom / 2),
+    EXPECT_EQ(PixelOf(form_.BtnNext, ui::ScaleAt(ui::ScreenDpi(), 8), next.bottom / 2),
               skin_.button.defaultButton.face)
         << "the default button";
-    EXPECT_EQ(PixelOf(form_.BtnBack, ui::Scale(8), next.bottom / 2),
+    EXPECT_EQ(PixelOf(form_.BtnBack, ui::ScaleAt(ui::ScreenDpi(), 8), next.bottom / 2),
               skin_.button.states.disabled.face);
 
     form_.BtnNextClick(); // the file page, with its empty list

@@ -35,8 +35,8 @@ TFormAbout::~TFormAbout() {
 
 void TFormAbout::BuildControls() {
     // Everything lies on the picture, whose white part the labels stand on.
-    Image32 = skin::CreatePicture(Handle(), 0, {0, 0, kClientSize.cx, kClientSize.cy},
-                                  skin::LoadScaledPicture(ResourceAbout, 565, 380));
+    Image32 = skin::CreateResourcePicture(Handle(), 0, {0, 0, kClientSize.cx, kClientSize.cy},
+                                          ResourceAbout, 565, 380);
     SiteLabel = skin::CreateLabel(Image32, IdSiteLabel, L"Сайт программы", {22, 307, 257, 16},
                                   kLinkFont, SS_CENTER | SS_NOTIFY, kLinkColor);
     SupportLabel =

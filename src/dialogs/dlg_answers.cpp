@@ -56,7 +56,7 @@ ui::Bounds TextPanelBounds() {
 int HeadingHeight(HWND heading) {
     RECT box;
     ::GetClientRect(heading, &box);
-    return ::MulDiv(box.bottom, 96, ui::Scale(96));
+    return ui::Unscale(heading, box.bottom);
 }
 
 } // namespace
@@ -90,9 +90,9 @@ void TFormUserAnswer::BuildControls() {
     sLabel2 =
         skin::CreateLabel(sPanel1, 0, L"Можно будет включить в настройках", {8, 31}, {.height = 9});
 
-    Image1 = skin::CreatePicture(
+    Image1 = skin::CreateResourcePicture(
         form, 0, {kMargin, kMargin, kStripWidth, kClientSize.cy - kBarHeight - 2 * kMargin},
-        skin::LoadScaledPicture(ResourceTips, 157, 199));
+        ResourceTips, 157, 199);
     const ui::Bounds text = TextPanelBounds();
     sPanel2 = skin::CreatePanel(form, 0, text, skin::StyleClass::AlphaEdit);
     sLabel1 =
@@ -121,10 +121,10 @@ void TFormUserAnswer::PlaceAnswer(bool pictureShown) {
     ::MapWindowPoints(nullptr, sPanel2, reinterpret_cast<POINT*>(&picture), 2);
     RECT panel;
     ::GetClientRect(sPanel2, &panel);
-    const int top = pictureShown ? picture.bottom + ui::Scale(kMargin) : picture.top;
-    const int left = ui::Scale(kAnswerLeft);
-    ::MoveWindow(LabelAnswer, left, top, panel.right - left - ui::Scale(10),
-                 panel.bottom - top - ui::Scale(10), TRUE);
+    const int top = pictureShown ? picture.bottom + ui::Scale(sPanel2, kMargin) : picture.top;
+    const int left = ui::Scale(sPanel2, kAnswerLeft);
+    ::MoveWindow(LabelAnswer, left, top, panel.right - left - ui::Scale(sPanel2, 10),
+                 panel.bottom - top - ui::Scale(sPanel2, 10), TRUE);
 }
 
 void TFormUserAnswer::ShowRandomAnswer() {
@@ -164,6 +164,10 @@ void TFormUserAnswer::CheckBoxNotShowThisClick() {
     // Only ticking writes: unticking in the same run leaves the dialog off at the next start.
     if (::SendMessageW(CheckBoxNotShowThis, BM_GETCHECK, 0, 0) == BST_CHECKED)
         settings::WriteSettingBool(L"ShowHelpStart", false);
+}
+
+void TFormUserAnswer::OnDpiChanged() {
+    PlaceAnswer(::IsWindowVisible(ImageInfo) != FALSE);
 }
 
 void TFormUserAnswer::OnCommand(int id, int notification) {

@@ -45,6 +45,7 @@ public:
 
 protected:
     void OnCommand(int id, int notification) override;
+    void OnDpiChanged() override;
 
 private:
     void FormCreate();

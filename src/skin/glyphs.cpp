@@ -15,8 +15,8 @@ using pictures::Picture;
 // sharp, scaling up would blur them.
 constexpr int kDoubleSizeFromDpi = 120;
 
-Picture LoadForScreen(int id, int id2x, int width, int height) {
-    const bool large = ui::Scale(96) >= kDoubleSizeFromDpi;
+Picture LoadForScreen(int id, int id2x, int width, int height, int dpi) {
+    const bool large = dpi >= kDoubleSizeFromDpi;
     const Picture source = pictures::LoadPictureResource(large ? id2x : id);
     if (source.width == width && source.height == height)
         return source;
@@ -36,9 +36,10 @@ Picture Dimmed(Picture picture) {
 
 } // namespace
 
-GlyphSet::GlyphSet(int first, int first2x, int count, int size) : size_(ui::Scale(size)) {
+GlyphSet::GlyphSet(int first, int first2x, int count, int size, int dpi)
+    : size_(ui::ScaleAt(dpi, size)) {
     for (int i = 0; i < count; ++i) {
-        const Picture glyph = LoadForScreen(first + i, first2x + i, size_, size_);
+        const Picture glyph = LoadForScreen(first + i, first2x + i, size_, size_, dpi);
         normal_.push_back(pictures::ToBitmap(glyph));
         dimmed_.push_back(pictures::ToBitmap(Dimmed(glyph)));
     }
@@ -50,8 +51,9 @@ void GlyphSet::Draw(HDC dc, int index, int x, int y, bool dimmed) const {
     DrawPicture(dc, (dimmed ? dimmed_ : normal_)[static_cast<std::size_t>(index)].Get(), x, y);
 }
 
-UniqueBitmap LoadScaledPicture(int id, int width, int height) {
-    return pictures::ToBitmap(LoadForScreen(id, id + 1, ui::Scale(width), ui::Scale(height)));
+UniqueBitmap LoadScaledPicture(int id, int width, int height, int dpi) {
+    return pictures::ToBitmap(
+        LoadForScreen(id, id + 1, ui::ScaleAt(dpi, width), ui::ScaleAt(dpi, height), dpi));
 }
 
 void DrawPicture(HDC dc, HBITMAP picture, int x, int y) {

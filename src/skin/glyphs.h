@@ -14,9 +14,9 @@ namespace vexlor::skin {
 class GlyphSet {
 public:
     GlyphSet() = default;
-    // `count` glyphs of `size` 96-dpi pixels from the PNG resources `first`, `first + 1` ...;
-    // above 96 dpi from the twice-as-large copies at `first2x`, scaled to the screen.
-    GlyphSet(int first, int first2x, int count, int size);
+    // `count` glyphs of `size` 96-dpi pixels at `dpi` from the PNG resources `first`,
+    // `first + 1` ...; above 96 dpi from the twice-as-large copies at `first2x`, scaled.
+    GlyphSet(int first, int first2x, int count, int size, int dpi);
 
     int Count() const { return static_cast<int>(normal_.size()); }
     // The glyphs' side on the screen, in pixels.
@@ -30,9 +30,9 @@ private:
     int size_ = 0;
 };
 
-// A picture from the program's resources for the screen: `id` at 96 dpi, or the copy at twice
-// the size (`id + 1`) scaled down to the screen's size above that.
-UniqueBitmap LoadScaledPicture(int id, int width, int height);
+// A picture from the program's resources at `dpi`: `id` at 96 dpi, or the copy at twice the
+// size (`id + 1`) scaled down above that.
+UniqueBitmap LoadScaledPicture(int id, int width, int height, int dpi);
 
 // Draws a 32-bpp premultiplied bitmap with its alpha channel at (x, y), at its own size.
 void DrawPicture(HDC dc, HBITMAP picture, int x, int y);

@@ -23,6 +23,7 @@ struct SkinnedMenu::Item {
     bool topLevel = false;
     bool separator = false;
     const GlyphSet* glyphs = nullptr;
+    const SkinnedMenu* menu = nullptr;
 };
 
 namespace {
@@ -103,12 +104,20 @@ const Item* ItemOf(ULONG_PTR data) {
     return item && item->mark == Item::kMark ? item : nullptr;
 }
 
-HFONT MenuFont() {
-    return ui::GetFont({});
+int DpiOf(const Item& item) {
+    return ui::DpiOf(item.menu->Window());
+}
+
+int Scaled(const Item& item, int pixels) {
+    return ui::ScaleAt(DpiOf(item), pixels);
+}
+
+HFONT MenuFont(const Item& item) {
+    return ui::GetFont({}, DpiOf(item));
 }
 
 int ColumnWidth(const Item& item) {
-    return item.glyphs->Size() + 2 * ui::Scale(kColumnPadding);
+    return item.glyphs->Size() + 2 * Scaled(item, kColumnPadding);
 }
 
 wchar_t Upper(wchar_t c) {
@@ -142,7 +151,7 @@ wchar_t AccessKey(const std::wstring& caption) {
 void DrawText(HDC dc, const Item& item, RECT box, COLORREF color, UINT alignment, UINT state) {
     // Wine never sets ODS_NOACCEL: there the access keys always show.
     const UINT cues = state & ODS_NOACCEL ? DT_HIDEPREFIX : 0;
-    DrawTextIn(dc, MenuFont(), color, item.text, box,
+    DrawTextIn(dc, MenuFont(item), color, item.text, box,
                alignment | DT_SINGLELINE | DT_VCENTER | cues);
 }
 
@@ -161,9 +170,10 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
               style.surface.background);
     if (item.separator) {
         const int middle = (box.top + box.bottom) / 2;
-        FillSolid(draw.hDC,
-                  {box.left + column + ui::Scale(4), middle, box.right - ui::Scale(4), middle + 1},
-                  style.separator);
+        FillSolid(
+            draw.hDC,
+            {box.left + column + Scaled(item, 4), middle, box.right - Scaled(item, 4), middle + 1},
+            style.separator);
         return;
     }
     const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
@@ -171,13 +181,13 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
     if (hot)
         FillSolid(draw.hDC, box, style.hot.face);
     const int glyphSize = item.glyphs->Size();
-    item.glyphs->Draw(draw.hDC, item.glyph, box.left + ui::Scale(kColumnPadding),
+    item.glyphs->Draw(draw.hDC, item.glyph, box.left + Scaled(item, kColumnPadding),
                       (box.top + box.bottom - glyphSize) / 2, disabled);
     const COLORREF color = disabled ? style.disabledText
                            : hot    ? style.hot.text
                                     : style.surface.text;
     DrawText(draw.hDC, item,
-             {box.left + column + ui::Scale(kTextGap), box.top, box.right, box.bottom}, color,
+             {box.left + column + Scaled(item, kTextGap), box.top, box.right, box.bottom}, color,
              DT_LEFT, draw.itemState);
 }
 
@@ -202,6 +212,7 @@ void SkinnedMenu::ShowIn(HWND window) {
     ::SetMenuInfo(bar_, &info);
     if (!::SetMenu(window, bar_))
         ThrowLastError(L"Cannot show the main menu.");
+    window_ = window;
     shown_ = true;
     popupWatch_ = ::SetWindowsHookExW(WH_CBT, &WatchPopups, nullptr, ::GetCurrentThreadId());
 }
@@ -212,6 +223,7 @@ SkinnedMenu::Item& SkinnedMenu::Keep(std::wstring text, int glyph, bool topLevel
     item->glyph = glyph;
     item->topLevel = topLevel;
     item->glyphs = &glyphs_;
+    item->menu = this;
     items_.push_back(std::move(item));
     return *items_.back();
 }
@@ -257,6 +269,24 @@ void SkinnedMenu::AddSeparator(HMENU popup) {
     ::InsertMenuItemW(popup, static_cast<UINT>(::GetMenuItemCount(popup)), TRUE, &entry);
 }
 
+void SkinnedMenu::Remeasure() {
+    // A changed item is measured again when the menu is next shown.
+    const auto touch = [](HMENU menu) {
+        for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
+            MENUITEMINFOW entry{sizeof(entry)};
+            entry.fMask = MIIM_FTYPE | MIIM_DATA;
+            if (::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &entry))
+                ::SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &entry);
+        }
+    };
+    touch(bar_);
+    for (int i = 0, count = ::GetMenuItemCount(bar_); i < count; ++i)
+        if (const HMENU popup = ::GetSubMenu(bar_, i))
+            touch(popup);
+    if (window_)
+        ::DrawMenuBar(window_);
+}
+
 LRESULT SkinnedMenu::MenuChar(wchar_t key, HMENU menu) const {
     const wchar_t wanted = Upper(key);
     for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i) {
@@ -277,19 +307,19 @@ BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
         return FALSE;
     if (item->separator) {
         measure.itemWidth = 0;
-        measure.itemHeight = static_cast<UINT>(ui::Scale(kSeparatorHeight));
+        measure.itemHeight = static_cast<UINT>(Scaled(*item, kSeparatorHeight));
         return TRUE;
     }
-    const SIZE text = ui::MeasureText(MenuFont(), Shown(item->text));
+    const SIZE text = ui::MeasureText(MenuFont(*item), Shown(item->text));
     if (item->topLevel) {
-        measure.itemWidth = static_cast<UINT>(text.cx + 2 * ui::Scale(kBarItemPadding));
-        measure.itemHeight = static_cast<UINT>(text.cy + ui::Scale(6));
+        measure.itemWidth = static_cast<UINT>(text.cx + 2 * Scaled(*item, kBarItemPadding));
+        measure.itemHeight = static_cast<UINT>(text.cy + Scaled(*item, 6));
         return TRUE;
     }
-    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + ui::Scale(kTextGap) + text.cx +
-                                          ui::Scale(kRightPadding));
-    measure.itemHeight = static_cast<UINT>(
-        std::max<int>(item->glyphs->Size() + ui::Scale(kColumnPadding), text.cy + ui::Scale(10)));
+    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + Scaled(*item, kTextGap) + text.cx +
+                                          Scaled(*item, kRightPadding));
+    measure.itemHeight = static_cast<UINT>(std::max<int>(
+        item->glyphs->Size() + Scaled(*item, kColumnPadding), text.cy + Scaled(*item, 10)));
     return TRUE;
 }
 

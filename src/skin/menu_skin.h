@@ -22,6 +22,10 @@ public:
     ~SkinnedMenu();
 
     HMENU Bar() const { return bar_; }
+    // The window showing the menu; null before ShowIn.
+    HWND Window() const { return window_; }
+    // After the window's DPI changed (and the glyphs with it): every item measured again.
+    void Remeasure();
     // Makes the bar `window`'s menu. The window destroys it with itself; this object keeps
     // the items' data and must live as long as the window.
     void ShowIn(HWND window);
@@ -40,6 +44,7 @@ private:
 
     const GlyphSet& glyphs_;
     HMENU bar_;
+    HWND window_ = nullptr;
     bool shown_ = false;
     // Gives the drop-downs of this thread the skin's frame while the menu is shown.
     HHOOK popupWatch_ = nullptr;

@@ -37,12 +37,12 @@ void FillSolid(HDC dc, const RECT& box, COLORREF color) {
 void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF border,
                  int borderWidth) {
     // A corner never larger than the box: a thin bar is a capsule, not a blot.
-    const int corner = std::min({2 * ui::Scale(radius), static_cast<int>(box.bottom - box.top),
+    const int corner = std::min({2 * radius, static_cast<int>(box.bottom - box.top),
                                  static_cast<int>(box.right - box.left)});
     const UniquePen none(::CreatePen(PS_NULL, 0, 0));
     SelectedObject pen(dc, none.Get());
     if (borderWidth > 0) {
-        const int width = ui::Scale(borderWidth);
+        const int width = borderWidth;
         // The border is the rounded box in the border's colour, the face a smaller one inside.
         {
             SelectedObject brush(dc, SkinBrush(border));

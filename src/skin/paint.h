@@ -37,8 +37,8 @@ private:
 // system draws in it without a round trip to the display (as a screen-compatible bitmap needs).
 UniqueBitmap CreateBuffer(int width, int height);
 
-// Fills `box` with `face`, rounded by `radius` (96-dpi pixels), with a border of `borderWidth`
-// in `border` when the width is not 0.
+// Fills `box` with `face`, rounded by `radius`, with a border of `borderWidth` in `border` when
+// the width is not 0 (device pixels both).
 void FillRounded(HDC dc, const RECT& box, int radius, COLORREF face, COLORREF border = 0,
                  int borderWidth = 0);
 void FillSolid(HDC dc, const RECT& box, COLORREF color);

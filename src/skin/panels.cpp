@@ -15,6 +15,18 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"VexlorPanel";
 constexpr wchar_t kPictureClass[] = L"VexlorPicture";
 constexpr wchar_t kPictureProperty[] = L"Vexlor.Picture";
+// A picture of the program's resources: which one, and its size at 96 dpi (packed).
+constexpr wchar_t kResourceProperty[] = L"Vexlor.PictureResource";
+constexpr wchar_t kResourceSizeProperty[] = L"Vexlor.PictureSize";
+
+void LoadResourcePicture(HWND control) {
+    const auto resource = reinterpret_cast<INT_PTR>(::GetPropW(control, kResourceProperty));
+    if (!resource)
+        return;
+    const auto size = reinterpret_cast<INT_PTR>(::GetPropW(control, kResourceSizeProperty));
+    SetPicture(control, LoadScaledPicture(static_cast<int>(resource), LOWORD(size), HIWORD(size),
+                                          ui::DpiOf(control)));
+}
 
 void PaintPanel(HWND panel, HDC dc) {
     RECT area;
@@ -28,7 +40,8 @@ void PaintPanel(HWND panel, HDC dc) {
                 ? PanelStyle{skin.gauge.surface, skin.gauge.border, skin.gauge.radius}
                 : skin.alphaEdit;
         PaintParentBackground(panel, dc);
-        FillRounded(dc, area, card.radius, card.surface.background, card.border, 1);
+        FillRounded(dc, area, ui::Scale(panel, card.radius), card.surface.background, card.border,
+                    ui::Scale(panel, 1));
         return;
     }
     FillSolid(dc, area, skin.SurfaceOf(EffectiveStyleClass(panel)).background);
@@ -79,6 +92,9 @@ LRESULT ContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_PRINTCLIENT:
         paint(window, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case ui::DpiChangedAfterParent:
+        LoadResourcePicture(window);
         return 0;
     case WM_NCDESTROY:
         delete static_cast<UniqueBitmap*>(::RemovePropW(window, kPictureProperty));
@@ -132,6 +148,17 @@ HWND CreatePicture(HWND parent, int id, const ui::Bounds& bounds, UniqueBitmap p
                            .exStyle = WS_EX_CONTROLPARENT,
                            .bounds = bounds});
     SetPicture(control, std::move(picture));
+    return control;
+}
+
+HWND CreateResourcePicture(HWND parent, int id, const ui::Bounds& bounds, int resource, int width,
+                           int height) {
+    const HWND control = CreatePicture(parent, id, bounds);
+    ::SetPropW(control, kResourceProperty,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(resource)));
+    ::SetPropW(control, kResourceSizeProperty,
+               reinterpret_cast<HANDLE>(static_cast<INT_PTR>(MAKELONG(width, height))));
+    LoadResourcePicture(control);
     return control;
 }
 

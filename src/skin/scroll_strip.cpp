@@ -49,11 +49,11 @@ struct Thumb {
     int track;
 };
 
-Thumb ThumbOf(const SCROLLINFO& info, int track) {
+Thumb ThumbOf(const SCROLLINFO& info, int track, int minimumThumb) {
     const long long range = std::max<long long>(1LL + info.nMax - info.nMin, 1);
     const long long page = std::clamp<long long>(info.nPage, 1, range);
     const int length =
-        std::min(track, std::max(ui::Scale(kMinimumThumb), static_cast<int>(track * page / range)));
+        std::min(track, std::max(minimumThumb, static_cast<int>(track * page / range)));
     const long long movable = std::max<long long>(range - page, 1);
     const long long offset = std::clamp<long long>(info.nPos - info.nMin, 0, movable);
     return {static_cast<int>((track - length) * offset / movable), length, track};
@@ -71,13 +71,14 @@ void Paint(HWND window, HDC dc) {
     RECT area;
     ::GetClientRect(window, &area);
     FillSolid(dc, area, style.scrollTrack);
-    const Thumb thumb = ThumbOf(InfoOf(strip), TrackLength(window, strip));
-    const int inset = ui::Scale(kThumbInset);
+    const Thumb thumb =
+        ThumbOf(InfoOf(strip), TrackLength(window, strip), ui::Scale(window, kMinimumThumb));
+    const int inset = ui::Scale(window, kThumbInset);
     RECT box = Vertical(strip)
                    ? RECT{inset, thumb.start, area.right - inset, thumb.start + thumb.length}
                    : RECT{thumb.start, inset, thumb.start + thumb.length, area.bottom - inset};
     const int thickness = Vertical(strip) ? area.right - 2 * inset : area.bottom - 2 * inset;
-    FillRounded(dc, box, ::MulDiv(thickness / 2, 96, ui::Scale(96)),
+    FillRounded(dc, box, thickness / 2,
                 strip.hot || strip.dragging ? style.scrollThumbHot : style.scrollThumb);
 }
 
@@ -92,7 +93,7 @@ int Along(const Strip& strip, LPARAM point) {
 
 void Drag(HWND window, Strip& strip, int at) {
     const SCROLLINFO info = InfoOf(strip);
-    const Thumb thumb = ThumbOf(info, TrackLength(window, strip));
+    const Thumb thumb = ThumbOf(info, TrackLength(window, strip), ui::Scale(window, kMinimumThumb));
     const long long range = 1LL + info.nMax - info.nMin;
     const long long movable = std::max<long long>(range - std::max<long long>(info.nPage, 1), 0);
     const int room = std::max(thumb.track - thumb.length, 1);
@@ -117,7 +118,8 @@ LRESULT StripMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         Paint(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_LBUTTONDOWN: {
-        const Thumb thumb = ThumbOf(InfoOf(*strip), TrackLength(window, *strip));
+        const Thumb thumb =
+            ThumbOf(InfoOf(*strip), TrackLength(window, *strip), ui::Scale(window, kMinimumThumb));
         const int at = Along(*strip, lParam);
         if (at < thumb.start || at >= thumb.start + thumb.length) {
             Scroll(*strip, at < thumb.start ? SB_PAGEUP : SB_PAGEDOWN);

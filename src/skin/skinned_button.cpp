@@ -70,16 +70,20 @@ private:
             isDefault_ && (state == ControlState::Normal || state == ControlState::Hot);
         const StateLook& look = asDefault ? style.defaultButton : style.states.In(state);
         PaintParentBackground(Window(), dc);
-        FillRounded(dc, box, style.states.radius, look.face, look.border, style.states.borderWidth);
+        FillRounded(dc, box, ui::Scale(Window(), style.states.radius), look.face, look.border,
+                    ui::Scale(Window(), style.states.borderWidth));
         if ((itemState & ODS_FOCUS) && !(itemState & ODS_NOFOCUSRECT))
-            PaintFocusRing(dc, box, style.states);
+            PaintFocusRing(dc, box, style.states, look);
         PaintContent(dc, box, look.text, state);
     }
 
-    static void PaintFocusRing(HDC dc, RECT box, const StatefulLook& states) {
-        ::InflateRect(&box, -ui::Scale(kFocusInset) + 1, -ui::Scale(kFocusInset) + 1);
-        const int corner = 2 * std::max(ui::Scale(states.radius) - ui::Scale(kFocusInset), 0);
-        FrameRounded(dc, box, corner, states.focusBorder, ui::Scale(2));
+    // On a face of the ring's own colour (the default button's), the ring takes the caption's.
+    void PaintFocusRing(HDC dc, RECT box, const StatefulLook& states, const StateLook& look) const {
+        const int inset = ui::Scale(Window(), kFocusInset);
+        ::InflateRect(&box, -inset + 1, -inset + 1);
+        const int corner = 2 * std::max(ui::Scale(Window(), states.radius) - inset, 0);
+        const COLORREF ring = look.face == states.focusBorder ? look.text : states.focusBorder;
+        FrameRounded(dc, box, corner, ring, ui::Scale(Window(), 2));
     }
 
     void PaintContent(HDC dc, const RECT& box, COLORREF textColor, ControlState state) const {
@@ -88,7 +92,7 @@ private:
         const int glyphSize = glyph_.glyphs && glyph_.index >= 0 ? glyph_.glyphs->Size() : 0;
         const HFONT font = FontOf(Window());
         const SIZE text = caption.empty() ? SIZE{0, 0} : ui::MeasureText(font, caption);
-        const int gap = glyphSize && text.cx ? ui::Scale(kGap) : 0;
+        const int gap = glyphSize && text.cx ? ui::Scale(Window(), kGap) : 0;
         const int shift = state == ControlState::Pressed ? 1 : 0;
         int x = (box.left + box.right - glyphSize - gap - text.cx) / 2 + shift;
         const int middle = (box.top + box.bottom) / 2 + shift;

@@ -38,11 +38,28 @@ bool StockPaintsOn(UINT message) {
 }
 
 class SkinnedCheckBox : public SkinnedControl {
+public:
+    // Wide enough for its box and its whole caption in the font it has, as labels are.
+    void FitToText() const {
+        RECT client;
+        ::GetClientRect(Window(), &client);
+        const SIZE text = ui::MeasureText(FontOf(Window()), ui::TextOf(Window()));
+        const int needed = ui::Scale(Window(), kBoxSize + kGap) + text.cx + 1;
+        if (client.right >= needed)
+            return;
+        ::SetWindowPos(Window(), nullptr, 0, 0, needed, client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
         LRESULT painted = 0;
         if (HandlePainting(message, wParam, painted))
             return painted;
+        if (message == ui::DpiChangedAfterParent) {
+            FitToText();
+            return 0;
+        }
         TrackHot(message);
         if (!StockPaintsOn(message))
             return Default(message, wParam, lParam);
@@ -79,41 +96,47 @@ private:
         const StateLook& look = style.states.In(State(buttonState));
         PaintParentBackground(Window(), dc);
 
-        const int size = ui::Scale(kBoxSize);
+        const int size = ui::Scale(Window(), kBoxSize);
         const int top = (area.bottom - size) / 2;
         const RECT box{0, top, size, top + size};
-        FillRounded(dc, box, style.states.radius, checked ? style.checkedFace : look.face,
-                    checked ? style.checkedBorder : look.border, style.states.borderWidth);
+        FillRounded(dc, box, ui::Scale(Window(), style.states.radius),
+                    checked ? style.checkedFace : look.face,
+                    checked ? style.checkedBorder : look.border,
+                    ui::Scale(Window(), style.states.borderWidth));
         if (checked)
             PaintTick(dc, box, style.tick);
         if (FocusShown(buttonState))
             PaintFocus(dc, box, style.states);
 
         DrawTextIn(dc, FontOf(Window()), look.text, ui::TextOf(Window()),
-                   {size + ui::Scale(kGap), 0, area.right, area.bottom},
+                   {size + ui::Scale(Window(), kGap), 0, area.right, area.bottom},
                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
-    static void PaintTick(HDC dc, const RECT& box, COLORREF color) {
+    void PaintTick(HDC dc, const RECT& box, COLORREF color) const {
         const int size = box.right - box.left;
         const POINT tick[] = {{box.left + size * 4 / 16, box.top + size * 8 / 16},
                               {box.left + size * 7 / 16, box.top + size * 11 / 16},
                               {box.left + size * 12 / 16, box.top + size * 5 / 16}};
-        const UniquePen pen(::CreatePen(PS_SOLID, std::max(ui::Scale(2), 2), color));
+        const UniquePen pen(::CreatePen(PS_SOLID, std::max(ui::Scale(Window(), 2), 2), color));
         SelectedObject selected(dc, pen.Get());
         ::Polyline(dc, tick, 3);
     }
 
-    static void PaintFocus(HDC dc, RECT box, const StatefulLook& states) {
-        ::InflateRect(&box, ui::Scale(2), ui::Scale(2));
-        FrameRounded(dc, box, 2 * (ui::Scale(states.radius) + ui::Scale(2)), states.focusBorder);
+    void PaintFocus(HDC dc, RECT box, const StatefulLook& states) const {
+        ::InflateRect(&box, ui::Scale(Window(), 2), ui::Scale(Window(), 2));
+        FrameRounded(dc, box, 2 * (ui::Scale(Window(), states.radius) + ui::Scale(Window(), 2)),
+                     states.focusBorder);
     }
 };
 
 } // namespace
 
 void SkinCheckBox(HWND checkBox) {
-    SkinnedControl::Attach(checkBox, std::make_unique<SkinnedCheckBox>());
+    auto painter = std::make_unique<SkinnedCheckBox>();
+    const SkinnedCheckBox& attached = *painter;
+    SkinnedControl::Attach(checkBox, std::move(painter));
+    attached.FitToText();
 }
 
 } // namespace vexlor::skin

@@ -15,7 +15,7 @@ HWND CreateLabel(HWND parent, int id, const std::wstring& text, const ui::Bounds
                                           .windowClass = L"STATIC",
                                           .text = text,
                                           .style = SS_LEFT | SS_NOPREFIX | extraStyle,
-                                          .bounds = ui::SizedToText(bounds, text, font),
+                                          .bounds = bounds,
                                           .font = font});
     SkinLabel(label, fixedColor);
     return label;
@@ -29,7 +29,7 @@ HWND CreateLinkLabel(HWND parent, int id, const std::wstring& text, const ui::Bo
                                          .windowClass = L"STATIC",
                                          .text = text,
                                          .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                                         .bounds = ui::SizedToText(bounds, text, font),
+                                         .bounds = bounds,
                                          .font = font});
     SkinLabel(link);
     MakeLink(link);

@@ -58,5 +58,9 @@ HWND CreateProgressBar(HWND parent, int id, const ui::Bounds& bounds, StyleClass
 HWND CreatePicture(HWND parent, int id, const ui::Bounds& bounds, UniqueBitmap picture = {});
 // Replaces a picture control's bitmap.
 void SetPicture(HWND control, UniqueBitmap picture);
+// A picture of the program's resources (LoadScaledPicture), of `width` x `height` at 96 dpi;
+// loaded again when the window's DPI changes.
+HWND CreateResourcePicture(HWND parent, int id, const ui::Bounds& bounds, int resource, int width,
+                           int height);
 
 } // namespace vexlor::skin

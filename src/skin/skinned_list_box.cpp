@@ -63,7 +63,7 @@ public:
         FillSolid(item.hDC, item.rcItem, selected ? selection.face : style.surface.background);
 
         RECT box = item.rcItem;
-        box.left += ui::Scale(ListTextMargin);
+        box.left += ui::Scale(Window(), ListTextMargin);
         DrawTextIn(item.hDC, FontOf(Window()), selected ? selection.text : style.surface.text,
                    EntryText(item.itemID), box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         if ((item.itemState & ODS_FOCUS) && !selected)
@@ -82,7 +82,8 @@ public:
         SelectedObject selected(dc.Get(), FontOf(Window()));
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.Get(), &metrics);
-        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0, metrics.tmHeight + ui::Scale(kItemPadding));
+        ::SendMessageW(Window(), LB_SETITEMHEIGHT, 0,
+                       metrics.tmHeight + ui::Scale(Window(), kItemPadding));
     }
 
 protected:

@@ -7,6 +7,7 @@
 #include "skin/painters.h"
 #include "skin/skin.h"
 #include "skin/skinned_control.h"
+#include "ui/dpi_fonts.h"
 
 namespace vexlor::skin {
 namespace {
@@ -36,7 +37,7 @@ protected:
         ::SendMessageW(Window(), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
         const int position = static_cast<int>(::SendMessageW(Window(), PBM_GETPOS, 0, 0));
         PaintParentBackground(Window(), dc);
-        const int radius = style.radius;
+        const int radius = ui::Scale(Window(), style.radius);
         FillRounded(dc, area, radius, style.track);
         const int filled = FilledWidth(area.right - area.left, range.iLow, range.iHigh, position);
         if (filled > 0)

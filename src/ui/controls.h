@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "ui/dpi_fonts.h"
@@ -35,7 +36,22 @@ struct ControlSpec {
     bool handCursor = false;
 };
 
+// Made at the DPI of its window. A zero width makes the control as wide and high as its text.
 HWND CreateControl(const ControlSpec& wanted);
+
+// What a control was made with (its place being the last one given in 96-dpi pixels), kept so
+// that it can be made again at another DPI.
+struct ControlLayout {
+    Bounds bounds;
+    FontSpec font;
+    bool sizedToText = false;
+};
+std::optional<ControlLayout> LayoutOf(HWND control);
+
+// After a window's DPI changed: every control in `root` gets its font and place again at the
+// new DPI, from what it was made with, and then WM_DPICHANGED_AFTERPARENT for what it draws.
+// Places given in device pixels afterwards are the owner's to give again.
+void RescaleControls(HWND root);
 
 const wchar_t* StyleClassOf(HWND control);
 // The control's window text.
@@ -43,15 +59,14 @@ std::wstring TextOf(HWND control);
 
 // Sets a label's text and sizes the label to it, in the label's own font.
 void SetLabelText(HWND label, const std::wstring& text);
-// `bounds` with a zero width made as wide and high as `text` in `font` (in 96-dpi pixels).
-Bounds SizedToText(const Bounds& bounds, const std::wstring& text, const FontSpec& font);
 
 // Places a control at 96-dpi bounds inside its parent.
 void MoveControl(HWND control, const Bounds& bounds);
 
 // Registers a window class of the program, with the arrow cursor; harmless when it is already
-// registered.
+// registered. Without a small icon the system shrinks the large one.
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
-                         HICON icon = nullptr, HBRUSH background = nullptr);
+                         HICON icon = nullptr, HBRUSH background = nullptr,
+                         HICON smallIcon = nullptr);
 
 } // namespace vexlor::ui

@@ -14,7 +14,8 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // The frame for a client area of `client`, centred over `owner` and kept on its screen.
 RECT CentredOver(HWND owner, SIZE client) {
-    RECT frame{0, 0, Scale(client.cx), Scale(client.cy)};
+    const int dpi = DpiOf(owner);
+    RECT frame{0, 0, ScaleAt(dpi, client.cx), ScaleAt(dpi, client.cy)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -125,6 +126,10 @@ LRESULT Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         EndModal(IDCANCEL); // the close box: the dialog's owner destroys it
+        return 0;
+    case WM_DPICHANGED:
+        ApplyDpiChange(*reinterpret_cast<const RECT*>(lParam));
+        OnDpiChanged();
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);

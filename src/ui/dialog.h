@@ -29,6 +29,9 @@ protected:
 
     // Commands of the dialog's controls (also those inside its panels).
     virtual void OnCommand(int id, int notification);
+    // After the DPI changed and the controls were made again at it: what the dialog places in
+    // device pixels itself.
+    virtual void OnDpiChanged() {}
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

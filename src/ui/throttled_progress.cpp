@@ -29,6 +29,8 @@ void ThrottledProgress::ShowNow() {
         shownMaximum_ = maximum_;
     }
     ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    if (shown_)
+        shown_(position_, maximum_);
     changed_ = false;
     lastShown_ = std::chrono::steady_clock::now();
 }

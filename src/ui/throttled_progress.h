@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 
 namespace vexlor::ui {
 
@@ -13,7 +14,10 @@ class ThrottledProgress {
 public:
     static constexpr std::chrono::milliseconds Interval{30};
 
-    explicit ThrottledProgress(HWND bar = nullptr) : bar_(bar) {}
+    // `shown` hears of every position shown, with the maximum.
+    explicit ThrottledProgress(HWND bar = nullptr,
+                               std::function<void(int position, int maximum)> shown = {})
+        : bar_(bar), shown_(std::move(shown)) {}
 
     // Position 0 and the new maximum.
     void Reset(int maximum);
@@ -25,6 +29,7 @@ public:
 
 private:
     HWND bar_;
+    std::function<void(int, int)> shown_;
     int maximum_ = 0;
     int position_ = 0;
     int shownMaximum_ = -1;

@@ -26,9 +26,17 @@ void Window::DestroyHandle() {
         ::DestroyWindow(handle_);
 }
 
-void Window::RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background) {
+void Window::ApplyDpiChange(const RECT& suggested) {
+    ::SetWindowPos(handle_, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    RescaleControls(handle_);
+}
+
+void Window::RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background,
+                                 HICON smallIcon) {
     ui::RegisterWindowClass(Application::Get().Instance(), className, &Window::WindowProcedure,
-                            icon, background);
+                            icon, background, smallIcon);
 }
 
 void Window::CreateWindowHandle(const wchar_t* className, const std::wstring& title, DWORD style,
@@ -55,7 +63,10 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_ = window;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowDpi(window, DpiOf(window)); // what the system says, kept from now on
     }
+    if (message == WM_DPICHANGED)
+        SetWindowDpi(window, LOWORD(wParam));
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcW(window, message, wParam, lParam);

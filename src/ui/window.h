@@ -21,7 +21,8 @@ protected:
     ~MessageFilter() = default;
 };
 
-// Base of every top-level window of the program. One window procedure serves all of them: it
+// Base of every top-level window of the program. It knows its window's DPI from the creation on
+// and follows WM_DPICHANGED. One window procedure serves all of them: it
 // finds the object through the pointer stored at WM_NCCREATE and runs the filter and
 // HandleMessage under Guard, so no exception ever crosses into the system. A derived window
 // destroys its handle in its own destructor (DestroyHandle), so that the messages of its
@@ -40,7 +41,8 @@ public:
 
 protected:
     // Registers a window class served by this base; harmless when already registered.
-    static void RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background);
+    static void RegisterWindowClass(const wchar_t* className, HICON icon, HBRUSH background,
+                                    HICON smallIcon = nullptr);
 
     // Creates the window; HandleMessage already sees WM_CREATE.
     void CreateWindowHandle(const wchar_t* className, const std::wstring& title, DWORD style,
@@ -51,6 +53,9 @@ protected:
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
     // Destroys the window, if it still exists; for the most derived class's destructor.
     void DestroyHandle();
+    // For WM_DPICHANGED, which comes after the window has taken on its new DPI (DpiOf): the
+    // suggested rectangle applied, and every control made again at the new DPI.
+    void ApplyDpiChange(const RECT& suggested);
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,

@@ -16,7 +16,7 @@ public:
     explicit EntryMeasure(HWND list)
         : dc_(list),
           font_(dc_.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0))),
-          margins_(2 * ui::Scale(skin::ListTextMargin)) {}
+          margins_(2 * ui::Scale(list, skin::ListTextMargin)) {}
 
     int Width(const std::wstring& text) const {
         SIZE size{};

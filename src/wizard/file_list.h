@@ -25,6 +25,8 @@ public:
     void Append(const std::vector<std::wstring>& paths);
     void RemoveAt(int index);
     void Clear();
+    // After the list's font changed with the DPI: the scroll range measured again.
+    void Remeasure() { RecomputeExtent(); }
 
     std::vector<wipe::EntryId> Entries() const;
     std::optional<std::wstring> PathOf(wipe::EntryId entry) const;

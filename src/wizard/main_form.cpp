@@ -31,14 +31,21 @@ constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT | WS_EX_ACCEPTF
 // The skin the window selects from its skin set; it never selects another.
 constexpr wchar_t kSkinName[] = L"iOS dark (internal)";
 
-HICON ApplicationIcon() {
-    // Resource 1 is the application icon; tests built without it fall back to the system's.
-    HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+// The application icon at the size the system draws it in (SM_CXICON or SM_CXSMICON), taken
+// from the image of that size rather than shrunk from a larger one. Resource 1 is the icon;
+// tests built without it fall back to the system's.
+HICON ApplicationIcon(int metric) {
+    const int size = ::GetSystemMetrics(metric);
+    const auto icon =
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
     return icon ? icon : ::LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// On the primary monitor, at its DPI.
 RECT CentredWindowRect() {
-    RECT frame{0, 0, ui::Scale(kClientWidth), ui::Scale(kClientHeight)};
+    const int dpi = ui::ScreenDpi();
+    RECT frame{0, 0, ui::ScaleAt(dpi, kClientWidth), ui::ScaleAt(dpi, kClientHeight)};
     ::AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -58,11 +65,11 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::Create() {
-    RegisterWindowClass(MainWindowClassName, ApplicationIcon(), nullptr);
+    RegisterWindowClass(MainWindowClassName, ApplicationIcon(SM_CXICON), nullptr,
+                        ApplicationIcon(SM_CXSMICON));
     // The skin is active from the window's creation on, before anything is drawn.
     sSkinManager1 = std::make_unique<skin::SkinSet>(
         std::vector<skin::Skin>{skin::LoadEmbeddedSkin()}, kSkinName);
-    ImageList24 = skin::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize);
     CreateWindowHandle(MainWindowClassName, ApplicationTitle, kStyle | WS_CLIPCHILDREN, kExStyle,
                        CentredWindowRect(), nullptr, nullptr);
 }
@@ -76,6 +83,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         ui::Application::Get().SetMainWindow(Handle());
+        ImageList24 = skin::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize,
+                                     ui::DpiOf(Handle()));
         BuildControls();
         BuildMenu();
         // An error here ends the creation steps, but the window is still created and shown.
@@ -93,7 +102,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = {ui::Scale(kMinimumWidth), ui::Scale(kMinimumHeight)};
+        limits->ptMinTrackSize = {ui::Scale(Handle(), kMinimumWidth),
+                                  ui::Scale(Handle(), kMinimumHeight)};
         return 0;
     }
     case WM_CLOSE:
@@ -106,6 +116,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::IsWindowEnabled(BtnNext) ? MAKELRESULT(IdBtnNext, DC_HASDEFID) : 0;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_MENUCHAR:
         return menu_->MenuChar(LOWORD(wParam), reinterpret_cast<HMENU>(lParam));

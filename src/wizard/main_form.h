@@ -191,6 +191,9 @@ private:
     void RunCommand(int id);
     void OnClose();
     void OnActivate(bool active);
+    // The window moved to a monitor of another DPI, or the scaling changed: everything that is
+    // drawn or placed at the DPI made again.
+    void OnDpiChanged(const RECT& suggested);
     // "Далее" when it is enabled, else "Назад", else the list on its page, else the window.
     HWND SensibleFocus() const;
 

@@ -1,7 +1,10 @@
 // The deletion run, driven from the main window; the work itself is in wipe/.
 #include "wizard/main_form.h"
 
+#include <commctrl.h>
+
 #include "platform/session.h"
+#include "platform/taskbar.h"
 #include "ui/app_cursor.h"
 #include "ui/app_message.h"
 #include "ui/message_pump.h"
@@ -28,6 +31,10 @@ void TMainForm::RunClean() {
         ~Running() {
             form.ShowProgressNow(); // the bars end on their true last values, also after an error
             form.cleaning_ = false;
+            platform::TaskbarProgressApi(form.Handle(), platform::TaskbarState::None, 0, 0);
+            // A run that ends behind other windows calls the user back.
+            if (::GetForegroundWindow() != form.Handle())
+                platform::FlashWindowApi(form.Handle());
         }
     } running(*this);
     // Logging off now would end the program in the middle of a file.
@@ -65,6 +72,11 @@ void TMainForm::ShowBusy(bool busy) {
 }
 
 void TMainForm::Warn(const std::wstring& text) {
+    const int done = static_cast<int>(::SendMessageW(ProgressBar, PBM_GETPOS, 0, 0));
+    const int total = static_cast<int>(::SendMessageW(ProgressBar, PBM_GETRANGE, FALSE, 0));
+    platform::TaskbarProgressApi(Handle(), platform::TaskbarState::Error,
+                                 static_cast<std::uint64_t>(done),
+                                 static_cast<std::uint64_t>(total));
     ui::ShowAppMessage(text, MB_ICONWARNING);
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "base/resource_ids.h"
+#include "platform/taskbar.h"
 #include "skin/skinned_controls.h"
 #include "ui/controls.h"
 #include "wizard/main_form_layout.h"
@@ -19,30 +20,41 @@ constexpr int kProgressNoteHeight = 28;
 
 const ui::FontSpec kLink{.bold = true, .underline = true};
 
-// Creates the labels of a plan in `panel`, placed for the screen, and grows the panel by what
-// wrapped labels need. Labels come back in the plan's order.
+// Places the labels of a plan in `panel` for the DPI of its window, and grows the panel by
+// what wrapped labels need.
+void PlaceLabels(HWND panel, const std::vector<ui::LabelPlan>& plan,
+                 const std::vector<HWND>& labels, const ui::Bounds& panelBounds) {
+    const int dpi = ui::DpiOf(panel);
+    const ui::LabelLayout layout =
+        ui::LayOutLabels(plan, ui::ScaleAt(dpi, panelBounds.width), dpi, ui::MeasureWithFont);
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const RECT& box = layout.boxes[i];
+        ::MoveWindow(labels[i], box.left, box.top, box.right - box.left, box.bottom - box.top,
+                     FALSE);
+    }
+    ::SetWindowPos(panel, nullptr, 0, 0, ui::ScaleAt(dpi, panelBounds.width),
+                   ui::ScaleAt(dpi, panelBounds.height) + layout.extraHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Creates the labels of a plan in `panel`, placed. Labels come back in the plan's order.
 std::vector<HWND> CreatePlannedLabels(HWND panel, const std::vector<ui::LabelPlan>& plan,
                                       const std::vector<int>& ids, const ui::Bounds& panelBounds) {
-    const ui::LabelLayout layout =
-        ui::LayOutLabels(plan, ui::Scale(panelBounds.width), ui::Scale(96), ui::MeasureWithFont);
     std::vector<HWND> labels;
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const ui::LabelPlan& label = plan[i];
-        const int id = ids[i];
-        const HWND created =
+        labels.push_back(
             label.font.underline
-                ? skin::CreateLinkLabel(panel, id, label.text, {label.x, label.y},
+                ? skin::CreateLinkLabel(panel, ids[i], label.text, {label.x, label.y},
                                         label.font.height)
-                : skin::CreateLabel(panel, id, label.text, {label.x, label.y}, label.font);
-        const RECT& box = layout.boxes[i];
-        ::MoveWindow(created, box.left, box.top, box.right - box.left, box.bottom - box.top, FALSE);
-        labels.push_back(created);
+                : skin::CreateLabel(panel, ids[i], label.text, {label.x, label.y}, label.font));
     }
-    ::SetWindowPos(panel, nullptr, 0, 0, ui::Scale(panelBounds.width),
-                   ui::Scale(panelBounds.height) + layout.extraHeight,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceLabels(panel, plan, labels, panelBounds);
     return labels;
 }
+
+const ui::Bounds kWelcomeCard{55, 182, WelcomeCardWidth, WelcomeCardHeight};
+const ui::Bounds kAddFilesHint{224, 136, AddFilesHintWidth, AddFilesHintHeight};
 
 } // namespace
 
@@ -70,8 +82,7 @@ namespace {
 SIZE ClientSize96(HWND window) {
     RECT client;
     ::GetClientRect(window, &client);
-    const int dpi = ui::Scale(96);
-    return {::MulDiv(client.right, 96, dpi), ::MulDiv(client.bottom, 96, dpi)};
+    return {ui::Unscale(window, client.right), ui::Unscale(window, client.bottom)};
 }
 
 } // namespace
@@ -109,12 +120,11 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::BuildWelcomePage() {
-    Image3 = skin::CreatePicture(TabWelcome, 0, {71, 32, 128, 128},
-                                 skin::LoadScaledPicture(ResourceWelcome, 128, 128));
-    const ui::Bounds card{55, 182, WelcomeCardWidth, WelcomeCardHeight};
-    sPanel1 = skin::CreatePanel(TabWelcome, 0, card, skin::StyleClass::Gauge);
+    Image3 =
+        skin::CreateResourcePicture(TabWelcome, 0, {71, 32, 128, 128}, ResourceWelcome, 128, 128);
+    sPanel1 = skin::CreatePanel(TabWelcome, 0, kWelcomeCard, skin::StyleClass::Gauge);
     const auto labels =
-        CreatePlannedLabels(sPanel1, WelcomeCardPlan(), {0, 0, 0, 0, 0, IdLabel11}, card);
+        CreatePlannedLabels(sPanel1, WelcomeCardPlan(), {0, 0, 0, 0, 0, IdLabel11}, kWelcomeCard);
     sLabel6 = labels[0];
     sLabel7 = labels[1];
     sLabel8 = labels[2];
@@ -147,18 +157,18 @@ void TMainForm::BuildFileSelectionPage() {
     ::EnableWindow(BtnCleanFiles, FALSE);
 
     // Lies over the list and keeps its place when the window is resized.
-    const ui::Bounds hint{224, 136, AddFilesHintWidth, AddFilesHintHeight};
-    PanelAddFilesHint = skin::CreatePanel(TabSelectFiles, 0, hint, skin::StyleClass::CheckBox);
+    PanelAddFilesHint =
+        skin::CreatePanel(TabSelectFiles, 0, kAddFilesHint, skin::StyleClass::CheckBox);
     ::SetWindowPos(PanelAddFilesHint, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    const auto labels =
-        CreatePlannedLabels(PanelAddFilesHint, AddFilesHintPlan(), {0, IdLabelAddFiles}, hint);
+    const auto labels = CreatePlannedLabels(PanelAddFilesHint, AddFilesHintPlan(),
+                                            {0, IdLabelAddFiles}, kAddFilesHint);
     sLabel1 = labels[0];
     LabelAddFiles = labels[1];
 }
 
 void TMainForm::BuildProgressPage() {
-    Image2 = skin::CreatePicture(TabProgress, 0, {224, 82, 196, 128},
-                                 skin::LoadScaledPicture(ResourceProgress, 128, 128));
+    Image2 = skin::CreateResourcePicture(TabProgress, 0, {224, 82, 196, 128}, ResourceProgress, 128,
+                                         128);
     sLabel2 =
         skin::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
     sLabel3 = skin::CreateLabel(TabProgress, 0,
@@ -167,15 +177,33 @@ void TMainForm::BuildProgressPage() {
                                 {0, 0, 100, kProgressNoteHeight}, {.height = 11});
     ProgressBar = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
     ProgressBarCurrentFile = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
-    overallBar_ = ui::ThrottledProgress(ProgressBar);
+    // The taskbar button shows the whole run, as the overall bar does.
+    overallBar_ = ui::ThrottledProgress(ProgressBar, [this](int position, int maximum) {
+        platform::TaskbarProgressApi(Handle(), platform::TaskbarState::Normal,
+                                     static_cast<std::uint64_t>(position),
+                                     static_cast<std::uint64_t>(maximum));
+    });
     fileBar_ = ui::ThrottledProgress(ProgressBarCurrentFile);
 }
 
 void TMainForm::BuildFinishPage() {
-    Image1 = skin::CreatePicture(TabFinish, 0, {224, 3, 205, 264},
-                                 skin::LoadScaledPicture(ResourceFinish, 205, 264));
+    Image1 =
+        skin::CreateResourcePicture(TabFinish, 0, {224, 3, 205, 264}, ResourceFinish, 205, 264);
     sLabel4 = skin::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
     sLabel5 = skin::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
+}
+
+void TMainForm::OnDpiChanged(const RECT& suggested) {
+    ImageList24 = skin::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize,
+                                 ui::DpiOf(Handle()));
+    ApplyDpiChange(suggested);
+    PlaceLabels(sPanel1, WelcomeCardPlan(),
+                {sLabel6, sLabel7, sLabel8, sLabel9, sLabel10, sLabel11}, kWelcomeCard);
+    PlaceLabels(PanelAddFilesHint, AddFilesHintPlan(), {sLabel1, LabelAddFiles}, kAddFilesHint);
+    menu_->Remeasure();
+    fileList_.Remeasure();
+    ::RedrawWindow(Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TMainForm::SetButtonGlyph(HWND button, int glyph, skin::GlyphPlacement placement) {
