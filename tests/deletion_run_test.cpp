@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <tuple>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fakes.h"
@@ -77,9 +82,25 @@ protected:
         EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
     }
 
-    // Files are renamed before they are deleted: the records speak of them by the names the
-    // test gave them.
+    // The run's turn for a file, on the window thread: its open for the overwrite. `onOverwrite_`
+    // may act there, as the user could while that file is destroyed.
+    ScopedSeam<platform::CreateFileSignature> opens_{
+        platform::CreateFileApi, [this](const std::wstring& path, DWORD access, DWORD share,
+                                        DWORD disposition, DWORD flags) {
+            if (access & GENERIC_WRITE) {
+                hourglassDuringRun_ = ui::AppCursorIsWait();
+                pageDuringRun_ = form_.ActivePage();
+                if (onOverwrite_)
+                    onOverwrite_(path);
+            }
+            return ::CreateFileW(platform::ExtendedLengthPath(path).c_str(), access, share, nullptr,
+                                 disposition, flags, nullptr);
+        }};
+
+    // Files are renamed before they are deleted, on helper threads: the records speak of them by
+    // the names the test gave them.
     void NoteRename(const std::wstring& from, const std::wstring& to) {
+        const std::lock_guard lock(records_);
         originalNames_[to] = originalNames_.count(from) ? originalNames_[from] : from;
     }
     ScopedSeam<platform::RenameOpenFileSignature> renames_{
@@ -89,22 +110,29 @@ protected:
             return platform::RenameOpenFileDirect(file, from, to);
         }};
     std::wstring OriginalName(const std::wstring& path) {
+        const std::lock_guard lock(records_);
         return originalNames_.count(path) ? originalNames_[path] : path;
     }
 
-    // Every delete, through the open file or by name, goes through here: `onDelete` may act
-    // first, then the file is deleted for real unless it is listed in `undeletable_`.
+    // Every delete, through the open file or by name, goes through here: the file is deleted
+    // for real unless it is listed in `undeletable_`.
     bool Delete(const std::wstring& renamed, const std::function<bool()>& realDelete) {
         const std::wstring path = OriginalName(renamed);
-        deleteCalls_.push_back(path);
-        hourglassDuringRun_ = ui::AppCursorIsWait();
-        pageDuringRun_ = form_.ActivePage();
-        if (onDelete_)
-            onDelete_(path);
+        {
+            const std::lock_guard lock(records_);
+            deleteCalls_.push_back(path);
+        }
         for (const auto& stuck : undeletable_)
             if (stuck == path)
                 return false;
         return realDelete();
+    }
+    // The files deleted, in the order of their names: helpers finish them in any order.
+    std::vector<std::wstring> Deleted() {
+        const std::lock_guard lock(records_);
+        std::vector<std::wstring> sorted = deleteCalls_;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
     }
     ScopedSeam<platform::DeleteOpenFileSignature> deletesOfOpenFiles_{
         platform::DeleteOpenFileApi, [this](HANDLE file, const std::wstring& renamed) {
@@ -127,10 +155,11 @@ protected:
     TMainForm form_;
     HWND formHandle_ = nullptr;
     std::vector<Box> boxes;
+    std::mutex records_;
     std::map<std::wstring, std::wstring> originalNames_;
     std::vector<std::wstring> deleteCalls_;
     std::vector<std::wstring> undeletable_;
-    std::function<void(const std::wstring&)> onDelete_;
+    std::function<void(const std::wstring&)> onOverwrite_;
     bool hourglassDuringRun_ = false;
     int pageDuringRun_ = -1;
 };
@@ -147,7 +176,7 @@ TEST_F(DeletionRun, DestroysListedFilesOnlyAndSkipsEntriesWhoseFileIsGone) {
     PressNext();
 
     EXPECT_TRUE(boxes.empty()) << "a message came up although every file was deleted";
-    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b})) << "the duplicate must be skipped";
+    EXPECT_EQ(Deleted(), (std::vector<std::wstring>{a, b})) << "the duplicate must be skipped";
     EXPECT_FALSE(Exists(a));
     EXPECT_FALSE(Exists(b));
     EXPECT_EQ(ReadAll(outside), std::vector<char>(300, 'o'));
@@ -214,14 +243,14 @@ TEST_F(DeletionRun, ListClearedDuringTheRunEndsItWithoutReadingPastTheEnd) {
     for (const auto& entry : {a, b, c})
         AddEntry(entry);
     // "Очистить список" from the menu while the first file is being destroyed.
-    onDelete_ = [this](const std::wstring&) {
+    onOverwrite_ = [this](const std::wstring&) {
         ::PostMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuClean, 0), 0);
     };
 
     PressNext();
 
     EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(deleteCalls_, std::vector<std::wstring>{a});
+    EXPECT_EQ(Deleted(), std::vector<std::wstring>{a});
     EXPECT_EQ(ReadAll(b), std::vector<char>(10, 'b'));
     EXPECT_EQ(ReadAll(c), std::vector<char>(10, 'c'));
     EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(3, 3)) << "the bar still completes";
@@ -238,7 +267,7 @@ TEST_F(DeletionRun, ClosingDuringTheRunLetsItFinishThenEndsTheWindow) {
     undeletable_ = {stuck};
     formHandle_ = form_.Handle();
     bool aliveAtLastFile = false;
-    onDelete_ = [&](const std::wstring& path) {
+    onOverwrite_ = [&](const std::wstring& path) {
         if (path == a)
             ::PostMessageW(formHandle_, WM_CLOSE, 0, 0); // the close box, mid-run
         if (path == c)
@@ -266,7 +295,7 @@ TEST_F(DeletionRun, OnlyEntriesListedAtTheStartAndStillListedAtTheirTurnAreDestr
     for (const auto& entry : {a, b, removed, d})
         AddEntry(entry);
     // While the first file goes: the delete button on the third entry, then a file added.
-    onDelete_ = [&](const std::wstring& path) {
+    onOverwrite_ = [&](const std::wstring& path) {
         if (path != a)
             return;
         ::SendMessageW(form_.ListBoxFiles, LB_SETCURSEL, 2, 0);
@@ -276,7 +305,7 @@ TEST_F(DeletionRun, OnlyEntriesListedAtTheStartAndStillListedAtTheirTurnAreDestr
 
     PressNext();
 
-    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b, d}));
+    EXPECT_EQ(Deleted(), (std::vector<std::wstring>{a, b, d}));
     EXPECT_EQ(ReadAll(removed), std::vector<char>(10, 'r'));
     EXPECT_EQ(ReadAll(added), std::vector<char>(10, 'n')) << "added during the run: next run";
     EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(4, 4));
@@ -290,7 +319,7 @@ TEST_F(DeletionRun, FilesAddedAfterTheListWasClearedDuringTheRunSurviveIt) {
     const std::wstring added2 = folder_.MakeFile(L"added2.bin", 10, '2');
     AddEntry(a);
     AddEntry(b);
-    onDelete_ = [&](const std::wstring& path) {
+    onOverwrite_ = [&](const std::wstring& path) {
         if (path != a)
             return;
         form_.BtnCleanFilesClick();
@@ -299,7 +328,7 @@ TEST_F(DeletionRun, FilesAddedAfterTheListWasClearedDuringTheRunSurviveIt) {
 
     PressNext();
 
-    EXPECT_EQ(deleteCalls_, std::vector<std::wstring>{a});
+    EXPECT_EQ(Deleted(), std::vector<std::wstring>{a});
     EXPECT_EQ(ReadAll(b), std::vector<char>(10, 'b'));
     EXPECT_EQ(ReadAll(added1), std::vector<char>(10, '1'));
     EXPECT_EQ(ReadAll(added2), std::vector<char>(10, '2'));
@@ -329,7 +358,7 @@ TEST_F(DeletionRun, FileThatCannotBeToldMissingLeadsToTheWarning) {
             EXPECT_EQ(box.text, kWarning);
         form_.BtnBackClick(); // to the file page again, for the next run
     }
-    EXPECT_TRUE(deleteCalls_.empty());
+    EXPECT_TRUE(Deleted().empty());
 }
 
 TEST_F(DeletionRun, NameWithATrailingDotOrSpaceDestroysThatFileNotItsNeighbour) {
@@ -350,7 +379,8 @@ TEST_F(DeletionRun, NameWithATrailingDotOrSpaceDestroysThatFileNotItsNeighbour) 
     PressNext();
 
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(deleteCalls_, chosen);
+    std::sort(chosen.begin(), chosen.end());
+    EXPECT_EQ(Deleted(), chosen);
     for (const std::wstring& path : chosen)
         EXPECT_FALSE(Exists(L"\\\\?\\" + path)) << "the chosen file stayed";
     EXPECT_EQ(ReadAll(folder_.PathOf(L"report.txt")), std::vector<char>(20, 'n'));
@@ -392,7 +422,7 @@ TEST_F(DeletionRun, LinksAreLeftAsTheyAreWithWhatTheyNameAndLeadToTheWarning) {
         EXPECT_EQ(boxes[0].text, kWarning);
         form_.BtnBackClick();
     }
-    EXPECT_TRUE(deleteCalls_.empty());
+    EXPECT_TRUE(Deleted().empty());
     EXPECT_EQ(ReadAll(fileLink), std::vector<char>(10, 'l'));
     EXPECT_EQ(ReadAll(inside), std::vector<char>(10, 'i'));
 }
@@ -442,7 +472,7 @@ TEST_F(DeletionRun, LoggingOffIsRefusedDuringTheRunOnly) {
     const std::wstring a = folder_.MakeFile(L"a.bin", 10);
     AddEntry(a);
     LRESULT answerDuringRun = TRUE;
-    onDelete_ = [&](const std::wstring&) {
+    onOverwrite_ = [&](const std::wstring&) {
         answerDuringRun = ::SendMessageW(form_.Handle(), WM_QUERYENDSESSION, 0, 0);
     };
 
@@ -458,16 +488,125 @@ TEST_F(DeletionRun, FileDroppedDuringTheRunWaitsForTheNextOne) {
     const std::wstring dropped = folder_.MakeFile(L"dropped.bin", 10, 'd');
     AddEntry(a);
     AddEntry(b);
-    onDelete_ = [&](const std::wstring& path) {
+    onOverwrite_ = [&](const std::wstring& path) {
         if (path == a)
             vexlor::testing::SendDrop(form_.Handle(), {dropped});
     };
 
     PressNext();
 
-    EXPECT_EQ(deleteCalls_, (std::vector<std::wstring>{a, b}));
+    EXPECT_EQ(Deleted(), (std::vector<std::wstring>{a, b}));
     EXPECT_EQ(ReadAll(dropped), std::vector<char>(10, 'd'));
     EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 3) << "it waits in the list";
+    ExpectFinished();
+}
+
+} // namespace
+} // namespace vexlor::wizard
+
+namespace vexlor::wizard {
+namespace {
+
+// What a file's handle names, so that flushes, renames and deletes on different helpers can be
+// told apart by file.
+std::uint64_t FileIndexOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    ::GetFileInformationByHandle(file, &info);
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+TEST_F(DeletionRun, WithFlushesInFlightNoNameGoesBeforeItsOwnFlushHasReturned) {
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 12; ++i)
+        files.push_back(folder_.MakeFile(L"f" + std::to_wstring(i) + L".bin", 100));
+    for (const auto& file : files)
+        AddEntry(file);
+    // Steps in the order they happened, by file; the first files' flushes take longest, so
+    // later ones overtake them.
+    std::mutex mutex;
+    std::vector<std::pair<std::wstring, std::uint64_t>> steps;
+    int inFlight = 0;
+    int mostInFlight = 0;
+    std::atomic<int> flushes{0};
+    const auto note = [&](const wchar_t* step, HANDLE file) {
+        const std::lock_guard lock(mutex);
+        steps.emplace_back(step, FileIndexOf(file));
+    };
+    ScopedSeam<platform::FlushFileBuffersSignature> slowFlushes(
+        platform::FlushFileBuffersApi, [&](HANDLE file) {
+            {
+                const std::lock_guard lock(mutex);
+                mostInFlight = std::max(mostInFlight, ++inFlight);
+            }
+            ::Sleep(flushes++ < 4 ? 150 : 10);
+            const bool flushed = ::FlushFileBuffers(file) != FALSE;
+            {
+                const std::lock_guard lock(mutex);
+                --inFlight;
+            }
+            note(L"flushed", file);
+            return flushed;
+        });
+    ScopedSeam<platform::RenameOpenFileSignature> renames(
+        platform::RenameOpenFileApi,
+        [&](HANDLE file, const std::wstring& from, const std::wstring& to) {
+            note(L"rename", file);
+            return platform::RenameOpenFileDirect(file, from, to);
+        });
+    ScopedSeam<platform::DeleteOpenFileSignature> deletes(
+        platform::DeleteOpenFileApi, [&](HANDLE file, const std::wstring& renamed) {
+            note(L"delete", file);
+            return platform::DeleteOpenFileDirect(file, renamed);
+        });
+
+    PressNext();
+
+    EXPECT_GT(mostInFlight, 1) << "the flushes were not in flight together";
+    std::map<std::uint64_t, std::vector<std::wstring>> byFile;
+    for (const auto& [step, file] : steps)
+        byFile[file].push_back(step);
+    EXPECT_EQ(byFile.size(), files.size());
+    for (const auto& [file, order] : byFile)
+        EXPECT_EQ(order, (std::vector<std::wstring>{L"flushed", L"rename", L"delete"}));
+    for (const auto& file : files)
+        EXPECT_FALSE(Exists(file));
+    EXPECT_TRUE(boxes.empty());
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, ModalWindowOpenedDuringTheRunKeepsTheNextFileFromStartingUntilItCloses) {
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 6; ++i)
+        files.push_back(folder_.MakeFile(L"m" + std::to_wstring(i) + L".bin", 100));
+    for (const auto& file : files)
+        AddEntry(file);
+    ::KillTimer(form_.Handle(), TMainForm::IdTimerDialogs); // only the one modal window here
+    std::atomic<int> started{0};
+    onOverwrite_ = [&](const std::wstring&) {
+        if (started++ == 1) // "О программе" from the menu while the second file goes
+            ::PostMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuAbout, 0), 0);
+    };
+    // The user, meanwhile: reads the About box for a while, then closes it.
+    int startedWhileOpen = -1;
+    int startedWhenClosed = -1;
+    std::thread user([&] {
+        HWND about = nullptr;
+        for (int wait = 0; wait < 1000 && !about; ++wait, ::Sleep(10))
+            about = ::FindWindowW(L"TFormAbout", nullptr);
+        startedWhileOpen = started;
+        ::Sleep(300);
+        startedWhenClosed = started;
+        ::PostMessageW(about, WM_CLOSE, 0, 0);
+    });
+
+    PressNext();
+    user.join();
+
+    EXPECT_EQ(startedWhileOpen, 2);
+    EXPECT_EQ(startedWhenClosed, 2) << "a file started while the modal window was up";
+    EXPECT_EQ(started, 6);
+    for (const auto& file : files)
+        EXPECT_FALSE(Exists(file));
     ExpectFinished();
 }
 

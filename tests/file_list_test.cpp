@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "fakes.h"
 #include "platform/file_dialog.h"
 #include "temp_files.h"
+#include "ui/app_cursor.h"
 #include "ui/controls.h"
 #include "wizard/main_form.h"
 
@@ -229,6 +231,32 @@ TEST_F(FileList, ScrollRangeFollowsTheWidestEntry) {
     EXPECT_EQ(extent(), shortExtent) << "the range shrinks with the widest entry gone";
     Command(TMainForm::IdMenuClean);
     EXPECT_EQ(extent(), 0);
+}
+
+TEST_F(FileList, TenThousandChosenAtOnceAreTheListThatOneByOneMakesAndFillItQuickly) {
+    std::vector<std::wstring> chosen;
+    for (int i = 0; i < 10000; ++i)
+        chosen.push_back(L"C:\\data\\" + std::wstring(i % 97, L'n') + std::to_wstring(i) + L".bin");
+    form_.BtnNextClick();
+    const auto start = std::chrono::steady_clock::now();
+    AddFiles(chosen);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::vector<std::wstring> atOnce = Entries();
+    const auto extentAtOnce = ::SendMessageW(form_.ListBoxFiles, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
+    EXPECT_LT(seconds, 1.0);
+
+    // One at a time, as drops would bring them; hidden, so that it is not repainted each time.
+    Command(TMainForm::IdMenuClean);
+    form_.Show(SW_HIDE);
+    for (const std::wstring& path : chosen)
+        form_.AddFiles({path});
+    form_.Show(SW_SHOWNOACTIVATE);
+    EXPECT_EQ(Entries(), atOnce);
+    EXPECT_EQ(atOnce, chosen);
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETHORIZONTALEXTENT, 0, 0), extentAtOnce);
+    ExpectListState(true);
 }
 
 TEST_F(FileList, DroppedFilesJoinTheListInTheirOrderAndFoldersAreLeftOutWithOneWord) {

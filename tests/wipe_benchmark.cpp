@@ -4,9 +4,15 @@
 //                                          the click on "Далее" to the finish page drawn
 //   vexlor_wipe_benchmark answers PATH     the same, while another thread asks the window for
 //                                          an answer every 5 ms
+//   vexlor_wipe_benchmark choose FOLDER    "Добавить файлы" on the file page, every file of
+//                                          the folder chosen at once in the real open-file
+//                                          dialog (its names typed, then "Open"), then the run
 // PATH is a file or a folder whose files are all taken. Prints the seconds; for "answers" also
 // the longest time the window took to answer during the run, in ms, and how many answers took
-// longer than 50 ms. The asking costs the run time of its own, so it is measured apart.
+// longer than 50 ms. The asking costs the run time of its own, so it is measured apart. For
+// "choose": the seconds from "Open" to the list holding the files, from the dialog gone to
+// the list holding them, the longest answer of the window meanwhile (ms, asked every 5 ms
+// from the dialog gone on), then the seconds of the run.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,14 +20,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/error.h"
+#include "base/handles.h"
 #include "base/product.h"
 #include "platform/common_controls.h"
+#include "platform/file_dialog.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
 #include "wizard/main_form.h"
@@ -47,12 +56,18 @@ std::vector<std::wstring> FilesAt(const std::wstring& path) {
     return files;
 }
 
-// Asks the window for an answer every few milliseconds and keeps the longest wait.
+// Asks the window for an answer every few milliseconds and keeps the longest wait; until
+// `armed` holds, the answers are not counted.
 class ResponseWatch {
 public:
-    explicit ResponseWatch(HWND window)
-        : thread_([this, window] {
+    explicit ResponseWatch(
+        HWND window, std::function<bool()> armed = [] { return true; })
+        : thread_([this, window, armed] {
               while (!stop_) {
+                  if (!armed()) {
+                      ::Sleep(1);
+                      continue;
+                  }
                   const auto asked = Clock::now();
                   DWORD_PTR result = 0;
                   ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
@@ -136,14 +151,138 @@ int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& f
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 
+// This process's visible open-file dialog, if it is up.
+HWND OpenDialog() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            wchar_t name[16] = {};
+            ::GetClassNameW(window, name, 16);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+                std::wstring(name) == L"#32770") {
+                reinterpret_cast<Search*>(context)->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FileNameBox(HWND dialog) {
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        dialog,
+        [](HWND window, LPARAM context) -> BOOL {
+            if (::GetDlgCtrlID(window) != 1152)
+                return TRUE;
+            *reinterpret_cast<HWND*>(context) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int ItemsShown(HWND dialog) {
+    HWND view = nullptr;
+    ::EnumChildWindows(
+        dialog,
+        [](HWND window, LPARAM context) -> BOOL {
+            wchar_t name[32] = {};
+            ::GetClassNameW(window, name, 32);
+            if (std::wstring(name) != L"SysListView32")
+                return TRUE;
+            *reinterpret_cast<HWND*>(context) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&view));
+    return view ? static_cast<int>(::SendMessageW(view, LVM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+// Types into the dialog's file-name box and presses "Open", as the user would.
+void TypeAndOpen(HWND dialog, const std::wstring& text) {
+    ::SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
+// The user's part in the dialog: to the folder, then every file's name at once. Stamps the
+// click on "Open" and the moment the dialog is gone.
+class DialogUser {
+public:
+    DialogUser(const std::wstring& folder, const std::vector<std::wstring>& files)
+        : thread_([this, folder, files] {
+              HWND dialog = nullptr;
+              while (!(dialog = OpenDialog()))
+                  ::Sleep(5);
+              TypeAndOpen(dialog, folder);
+              while (ItemsShown(dialog) < static_cast<int>(files.size()))
+                  ::Sleep(5);
+              std::wstring names;
+              for (const std::wstring& file : files)
+                  names += L"\"" + file.substr(file.find_last_of(L'\\') + 1) + L"\" ";
+              opened = Clock::now();
+              TypeAndOpen(dialog, names);
+              while (::IsWindow(dialog) && ::IsWindowVisible(dialog))
+                  ::Sleep(1);
+              closed = Clock::now();
+              gone = true;
+          }) {}
+    ~DialogUser() { thread_.join(); }
+
+    Clock::time_point opened;
+    Clock::time_point closed;
+    std::atomic<bool> gone{false};
+
+private:
+    std::thread thread_;
+};
+
+int ChooseThenRun(vexlor::wizard::TMainForm& form, const std::wstring& folder,
+                  const std::vector<std::wstring>& files) {
+    form.Show(SW_SHOWNORMAL);
+    form.BtnNextClick(); // to the file page
+    Pump();
+    double fromOpen = 0;
+    double fromClosed = 0;
+    double longest = 0;
+    {
+        DialogUser user(folder, files);
+        ResponseWatch watch(form.Handle(), [&user] { return user.gone.load(); });
+        form.BtnAddFilesClick();
+        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const auto filled = Clock::now();
+        fromOpen = std::chrono::duration<double>(filled - user.opened).count();
+        fromClosed = std::chrono::duration<double>(filled - user.closed).count();
+        longest = watch.Longest();
+    }
+    const auto listed = ::SendMessageW(form.ListBoxFiles, LB_GETCOUNT, 0, 0);
+    if (listed != static_cast<LRESULT>(files.size())) {
+        std::fwprintf(stderr, L"the list holds %d of %d files\n", static_cast<int>(listed),
+                      static_cast<int>(files.size()));
+        return 1;
+    }
+    const auto start = Clock::now();
+    form.BtnNextClick(); // "Далее": the run, then the finish page
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double run = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%.3f %.3f %.1f %.3f\n", fromOpen, fromClosed, longest, run);
+    return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 3 ? argv[1] : L"";
-    if (mode != L"inprocess" && mode != L"window" && mode != L"answers") {
-        std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark inprocess|window|answers PATH\n");
+    if (mode != L"inprocess" && mode != L"window" && mode != L"answers" && mode != L"choose") {
+        std::fwprintf(stderr,
+                      L"usage: vexlor_wipe_benchmark inprocess|window|answers|choose PATH\n");
         return 2;
     }
+    const vexlor::ComInitialized com; // the open-file dialog is a COM object
     vexlor::platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
     vexlor::ui::Application::Get().Initialize(::GetModuleHandleW(nullptr),
                                               vexlor::ApplicationTitle);
@@ -156,6 +295,8 @@ int wmain(int argc, wchar_t** argv) {
         const auto files = FilesAt(argv[2]);
         if (mode == L"inprocess")
             return InProcess(form, files);
+        if (mode == L"choose")
+            return ChooseThenRun(form, argv[2], files);
         return InWindow(form, files, mode == L"answers");
     } catch (const vexlor::Error& error) {
         std::fwprintf(stderr, L"%ls\n", error.Text().c_str());

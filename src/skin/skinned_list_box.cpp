@@ -88,8 +88,12 @@ public:
 
 protected:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override {
+        // With drawing off, the list leaves its own scroll bars alone until it is back on, and
+        // so do the strips: thousands of entries added in one go move them once.
+        if (message == WM_SETREDRAW)
+            drawingOff_ = !wParam;
         const LRESULT result = HandleOwn(message, wParam, lParam);
-        if (!LeavesScrollBarsAlone(message))
+        if (!drawingOff_ && !LeavesScrollBarsAlone(message))
             SyncStrips();
         return result;
     }
@@ -130,6 +134,8 @@ private:
             if (strip)
                 SyncScrollStrip(strip);
     }
+
+    bool drawingOff_ = false;
 
     std::wstring EntryText(UINT index) const {
         const LRESULT length = ::SendMessageW(Window(), LB_GETTEXTLEN, index, 0);

@@ -17,13 +17,20 @@ bool WantsHandCursor(HWND control);
 // over controls marked for it. Returns true when the cursor was set.
 bool HandleSetCursor(WPARAM wParam, LPARAM lParam);
 
-// The hourglass from construction to destruction, on every path out of the scope.
+// The hourglass from construction to destruction, on every path out of the scope; one that
+// was already on (a run, when files are added from the menu meanwhile) stays on after it.
 class WaitCursor {
 public:
-    WaitCursor() { SetAppCursor(IDC_WAIT); }
+    WaitCursor() : alreadyWaiting_(AppCursorIsWait()) { SetAppCursor(IDC_WAIT); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { ClearAppCursor(); }
+    ~WaitCursor() {
+        if (!alreadyWaiting_)
+            ClearAppCursor();
+    }
+
+private:
+    bool alreadyWaiting_;
 };
 
 } // namespace vexlor::ui

@@ -1,6 +1,7 @@
 #include "wipe/deletion_run.h"
 
 #include "platform/file_system.h"
+#include "wipe/finish_queue.h"
 
 namespace vexlor::wipe {
 namespace {
@@ -9,13 +10,14 @@ namespace {
 // the same path listed twice is gone the second time, and a folder is not a file to destroy.
 // A link is left as it is, and what it names too, which may lie anywhere: the user sees a
 // file or folder where there is only a name.
-bool CleanEntry(RunView& view, EntryId entry) {
+bool CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing) {
     const std::optional<std::wstring> path = view.PathOf(entry);
     if (!path)
         return true;
     switch (platform::ProbePath(*path)) {
     case platform::PathKind::File:
-        return view.CleanFile(*path);
+        view.CleanFile(*path, finishing);
+        return true; // the queue knows the outcome
     case platform::PathKind::Folder:
     case platform::PathKind::Missing:
         return true;
@@ -48,11 +50,17 @@ void RunDeletion(RunView& view) {
     const int steps = static_cast<int>(entries.size());
     view.ResetOverallBar(steps);
     bool allDeleted = true;
-    for (int i = 0; i < steps; ++i) {
-        if (!CleanEntry(view, entries[static_cast<std::size_t>(i)]))
-            allDeleted = false;
-        view.ProcessMessages();
-        view.SetOverallBarPosition(i + 1);
+    {
+        FinishQueue finishing(view);
+        for (int i = 0; i < steps; ++i) {
+            if (!CleanEntry(view, entries[static_cast<std::size_t>(i)], finishing))
+                allDeleted = false;
+            finishing.ThrowIfFailed();
+            view.ProcessMessages();
+            view.SetOverallBarPosition(i + 1);
+        }
+        finishing.WaitForAll();
+        allDeleted = allDeleted && finishing.AllDeleted();
     }
     view.ShowProgressNow();
     if (!allDeleted)

@@ -26,8 +26,8 @@ public:
     virtual void SetOverallBarPosition(int position) = 0;
     // The bars are redrawn only now and then during a run: this shows both as they are now.
     virtual void ShowProgressNow() = 0;
-    // Destroys one existing file; false when it could not be deleted.
-    virtual bool CleanFile(const std::wstring& path) = 0;
+    // Destroys one existing file, its last steps left to `finishing`.
+    virtual void CleanFile(const std::wstring& path, FinishQueue& finishing) = 0;
     // The hourglass over the whole program, from true to false.
     virtual void ShowBusy(bool busy) = 0;
     // Shows the run's warning and returns when the user has dismissed it.

@@ -8,17 +8,17 @@
 #include <climits>
 #include <cstddef>
 #include <cwctype>
-#include <functional>
 #include <future>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "base/error.h"
 #include "base/handles.h"
 #include "platform/file_system.h"
+#include "wipe/finish_queue.h"
 #include "wipe/flush_pacer.h"
 
 namespace vexlor::wipe {
@@ -27,13 +27,6 @@ namespace {
 constexpr int kDeleteAttempts = 51;
 constexpr DWORD kDeleteWaitMilliseconds = 100;
 constexpr wchar_t kWriteError[] = L"Stream write error";
-// Deleting a large file can take the system a while, since its blocks and cached pages are
-// freed in that one call (or, for a file marked for deletion, in the close of its handle).
-// From this size on that call runs on a helper thread, and the window gets its messages every
-// kAnswerInterval meanwhile. (Under Wine the delete is done by Wine's server, which the
-// window's messages pass through too, so there it still waits.)
-constexpr std::uint64_t kSlowDeleteBytes = std::uint64_t{32} << 20;
-constexpr auto kAnswerInterval = std::chrono::milliseconds(20);
 // A one-letter name has only 62 others; beyond that many tries the folder is not the reason.
 constexpr int kRenameAttempts = 64;
 
@@ -59,14 +52,37 @@ alignas(4096) std::byte zeros[WriteChunkBytes];
 // DELETE lets the file be renamed and deleted through this handle; where it is refused the
 // file is still overwritten, keeps its name and is deleted by it. Reading the attributes
 // (which share modes leave alone) tells links and files the system keeps in its own way.
-UniqueFile OpenExclusive(const std::wstring& path, DWORD access, DWORD flags) {
+// Empty when the file cannot be opened, the reason in GetLastError.
+UniqueFile TryOpenExclusive(const std::wstring& path, DWORD access, DWORD flags) {
     access |= FILE_READ_ATTRIBUTES;
     UniqueFile file(platform::CreateFileApi(path, access | DELETE, 0, OPEN_EXISTING, flags));
     if (!file && ::GetLastError() == ERROR_ACCESS_DENIED)
         file.Reset(platform::CreateFileApi(path, access, 0, OPEN_EXISTING, flags));
+    return file;
+}
+
+UniqueFile OpenExclusive(const std::wstring& path, DWORD access, DWORD flags) {
+    UniqueFile file = TryOpenExclusive(path, access, flags);
     if (!file)
         ThrowCannotOpen(path, ::GetLastError());
     return file;
+}
+
+// A file still being finished is held open by its helper, without sharing: the same file
+// listed twice, under the same name or another, waits for it. Empty when the file went
+// meanwhile, as the earlier listing of it did.
+UniqueFile OpenAfterFilesInFlight(const std::wstring& path, DWORD access, DWORD flags,
+                                  FinishQueue& finishing) {
+    UniqueFile file = TryOpenExclusive(path, access, flags);
+    const DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
+    if (file)
+        return file;
+    if (error != ERROR_SHARING_VIOLATION || !finishing.Busy())
+        ThrowCannotOpen(path, error);
+    finishing.WaitForAll();
+    if (platform::ProbePath(path) == platform::PathKind::Missing)
+        return {};
+    return OpenExclusive(path, access, flags);
 }
 
 // Some network file systems cannot give the reparse tag; their attributes still tell a reparse
@@ -102,27 +118,32 @@ struct Target {
     bool inPlace = true;
 };
 
-// Opens the file itself, never what a link names: nothing there is touched, and the result is
-// empty. A file that is a reparse point of another kind (compressed by the system,
-// deduplicated, in the cloud) is opened again without the flag, so that the filter that keeps
-// it shows its content; that it is still the same file is checked, and if not, it is left
-// alone too.
-std::optional<Target> OpenTarget(const std::wstring& path) {
-    UniqueFile file =
-        OpenExclusive(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
-    const platform::AttributeTag info = AttributeTagOf(file.Get(), path);
+// What became of the open: the file to overwrite, a link (left alone, and what it names too),
+// or nothing any more (gone with an earlier listing of it).
+enum class Opened { File, Link, Gone };
+
+// Opens the file itself, never what a link names. A file that is a reparse point of another
+// kind (compressed by the system, deduplicated, in the cloud) is opened again without the
+// flag, so that the filter that keeps it shows its content; that it is still the same file is
+// checked, and if not, it is left alone too.
+Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& target) {
+    target.file = OpenAfterFilesInFlight(
+        path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, finishing);
+    if (!target.file)
+        return Opened::Gone;
+    const platform::AttributeTag info = AttributeTagOf(target.file.Get(), path);
     if (info.IsLink())
-        return std::nullopt;
-    Target target{std::move(file), (info.attributes & kNotInPlace) == 0};
+        return Opened::Link;
+    target.inPlace = (info.attributes & kNotInPlace) == 0;
     if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         const auto opened = IdentityOf(target.file.Get());
         target.file.Reset();
         target.file = OpenExclusive(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
         if (!SameFile(opened, IdentityOf(target.file.Get())))
-            return std::nullopt;
+            return Opened::Link;
         target.inPlace = false;
     }
-    return target;
+    return Opened::File;
 }
 
 std::uint64_t FileSize(HANDLE file, const std::wstring& path) {
@@ -196,7 +217,8 @@ public:
         progress_.ResetFileBar(BarValue(totalBytes, shift_));
     }
 
-    // Writes `length` zeros from the current position, flushed; the bar moves over `shown`.
+    // Writes `length` zeros from the current position; the bar moves over `shown`. The last
+    // flush is the caller's.
     void Overwrite(HANDLE file, std::uint64_t length, std::uint64_t shown) {
         std::uint64_t written = 0;
         std::uint64_t unflushed = 0;
@@ -210,16 +232,33 @@ public:
             if (written == length)
                 break; // the last chunk: the stream is done within a flush
             if (unflushed == pacer_.BytesPerFlush()) {
-                pacer_.Record(unflushed, FlushTimed(file));
+                FlushBehind(file, unflushed);
                 unflushed = 0;
             }
             AnswerIfDue();
         }
-        FlushTimed(file);
+        AwaitFlush();
         done_ += shown;
     }
 
 private:
+    // The disk commits one step while the next is written: the flush runs on a helper. Only
+    // one at a time, so that no step waits behind more than one other.
+    void FlushBehind(HANDLE file, std::uint64_t bytes) {
+        AwaitFlush();
+        flushing_ = std::async(std::launch::async, [file] { return FlushTimed(file); });
+        flushingBytes_ = bytes;
+    }
+
+    // Waits for the flush in flight, answering the window meanwhile; its error is the file's.
+    void AwaitFlush() {
+        if (!flushing_.valid())
+            return;
+        while (flushing_.wait_for(kMessageInterval) == std::future_status::timeout)
+            progress_.ProcessMessages();
+        pacer_.Record(flushingBytes_, flushing_.get());
+    }
+
     void AnswerIfDue() {
         const auto now = std::chrono::steady_clock::now();
         if (now - messagesProcessed_ >= kMessageInterval) {
@@ -232,29 +271,17 @@ private:
     const int shift_;
     FlushPacer pacer_;
     std::uint64_t done_ = 0;
+    std::future<double> flushing_; // waited for by its destructor too, after an error
+    std::uint64_t flushingBytes_ = 0;
     std::chrono::steady_clock::time_point messagesProcessed_ = std::chrono::steady_clock::now();
 };
 
-// Runs `work` on a helper thread when `slow`, the window getting its messages meanwhile.
-bool AnsweringWhile(bool slow, FileProgress& progress, std::function<bool()> work) {
-    if (!slow)
-        return work();
-    std::packaged_task<bool()> task(std::move(work));
-    std::future<bool> done = task.get_future();
-    std::thread helper(std::move(task));
-    while (done.wait_for(kAnswerInterval) == std::future_status::timeout)
-        progress.ProcessMessages();
-    helper.join();
-    return done.get();
-}
-
-bool DeleteWithRetries(const std::wstring& path, bool slow, FileProgress& progress) {
+bool DeleteWithRetries(const std::wstring& path) {
     // A scanner or indexer that opened the file meanwhile usually lets go within seconds.
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        if (AnsweringWhile(slow, progress, [&path] { return platform::DeleteFileApi(path); }))
+        if (platform::DeleteFileApi(path))
             return true;
         platform::SleepApi(kDeleteWaitMilliseconds);
-        progress.ProcessMessages();
     }
     return false;
 }
@@ -282,32 +309,43 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
 // goes when the handle closes, and no file put under its name meanwhile can be hit. Only
 // where the system refuses that is it closed and deleted by its name, with retries; a file
 // that stays then gets its name back, so that the warning speaks of it by the name the user
-// knows. Returns whether it was deleted.
-bool RenameAndDelete(UniqueFile file, const std::wstring& path, bool slow, FileProgress& progress) {
+// knows. Returns whether it was deleted. It runs on a helper: freeing a large file's blocks
+// and cached pages, in the delete or the close, can take the system a while.
+bool RenameAndDelete(UniqueFile file, const std::wstring& path) {
     const std::wstring renamed = RenameToRandomName(file.Get(), path);
-    const HANDLE handle = file.Get();
-    // The close that frees a large file's blocks runs on the helper as well.
-    if (AnsweringWhile(slow, progress, [&] {
-            const bool marked = platform::DeleteOpenFileApi(handle, renamed);
-            file.Reset();
-            return marked;
-        }))
-        return true;
-    if (DeleteWithRetries(renamed, slow, progress))
+    const bool marked = platform::DeleteOpenFileApi(file.Get(), renamed);
+    file.Reset();
+    if (marked || DeleteWithRetries(renamed))
         return true;
     if (renamed != path)
         platform::MoveFileApi(renamed, path);
     return false;
 }
 
+// The rest of a file's destruction, for a helper: its last flush (data that never reaches the
+// disk is not overwritten, so a failed flush fails the file, which then stays as it is), then
+// its rename and delete.
+void HandOverTheRest(FinishQueue& finishing, UniqueFile file, const std::wstring& path,
+                     bool flushFirst) {
+    auto open = std::make_shared<UniqueFile>(std::move(file));
+    finishing.HandOver([open, path, flushFirst] {
+        if (flushFirst)
+            FlushTimed(open->Get());
+        return RenameAndDelete(std::move(*open), path);
+    });
+}
+
 // A file whose data is elsewhere is deleted without being opened for its data, and as the
 // reparse point it is: opened through its filter, it would be fetched first.
-void DeleteWithoutItsData(const std::wstring& path, FileProgress& progress) {
-    UniqueFile file = OpenExclusive(path, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+void DeleteWithoutItsData(const std::wstring& path, FinishQueue& finishing) {
+    UniqueFile file = OpenAfterFilesInFlight(
+        path, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, finishing);
+    if (!file)
+        return;
+    finishing.Record(false); // nothing on this computer was overwritten
     if (AttributeTagOf(file.Get(), path).IsLink())
         return;
-    progress.ResetFileBar(0);
-    RenameAndDelete(std::move(file), path, false, progress);
+    HandOverTheRest(finishing, std::move(file), path, false);
 }
 
 bool DataIsElsewhere(const std::wstring& path) {
@@ -351,30 +389,43 @@ std::wstring RandomFileName(std::size_t length) {
     return name;
 }
 
-bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
+void OverwriteAndHandOver(const std::wstring& path, FileProgress& progress,
+                          FinishQueue& finishing) {
     if (DataIsElsewhere(path)) {
-        DeleteWithoutItsData(path, progress);
-        return false; // nothing on this computer was overwritten
+        progress.ResetFileBar(0);
+        DeleteWithoutItsData(path, finishing);
+        return;
     }
-    std::optional<Target> target = OpenTarget(path);
-    if (!target)
-        return false; // a link: neither it nor what it names is touched
+    Target target;
+    const Opened opened = OpenTarget(path, finishing, target);
+    if (opened != Opened::File) {
+        finishing.Record(opened == Opened::Gone); // a link: neither it nor what it names
+        return;
+    }
     bool allStreamsListed = true;
-    std::vector<Stream> streams = OpenNamedStreams(target->file.Get(), path, allStreamsListed);
-    const std::uint64_t size = FileSize(target->file.Get(), path);
+    std::vector<Stream> streams = OpenNamedStreams(target.file.Get(), path, allStreamsListed);
+    const std::uint64_t size = FileSize(target.file.Get(), path);
     std::uint64_t total = size;
     for (const Stream& stream : streams)
         total += stream.size;
 
     ZeroWriter writer(progress, total);
-    writer.Overwrite(target->file.Get(), OverwriteLength(size), size);
+    writer.Overwrite(target.file.Get(), OverwriteLength(size), size);
     for (Stream& stream : streams) {
         writer.Overwrite(stream.file.Get(), stream.size, stream.size);
+        FlushTimed(stream.file.Get());
         stream.file.Reset();
     }
-    const bool deleted =
-        RenameAndDelete(std::move(target->file), path, size >= kSlowDeleteBytes, progress);
-    return deleted && target->inPlace && allStreamsListed;
+    if (!target.inPlace || !allStreamsListed)
+        finishing.Record(false);
+    HandOverTheRest(finishing, std::move(target.file), path, true);
+}
+
+bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
+    FinishQueue finishing(progress, 1);
+    OverwriteAndHandOver(path, progress, finishing);
+    finishing.WaitForAll();
+    return finishing.AllDeleted();
 }
 
 int BarShift(std::uint64_t size) {

@@ -24,6 +24,8 @@ protected:
 // Zeros are written in chunks of at most this size.
 inline constexpr std::uint32_t WriteChunkBytes = 1u << 20;
 
+class FinishQueue;
+
 // Opens the file for exclusive writing, overwrites it with zeros from its first byte to 2 or 3
 // bytes past its end (whole 2-byte words, one more than cover the file) and each of its named
 // streams to its length, flushes them, renames it within its folder to a random name of the
@@ -37,6 +39,11 @@ inline constexpr std::uint32_t WriteChunkBytes = 1u << 20;
 // copy-on-write or deduplicated files, or streams that could not be listed), and when its
 // data is not on this computer (it is then deleted without being fetched or overwritten).
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress);
+
+// The same, with the file's last flush, rename and delete left to `finishing`, which learns
+// the result and any error there; an error before that (the open, a write) is thrown here.
+// A file that `finishing` still holds open is waited for: listed again, it is gone then.
+void OverwriteAndHandOver(const std::wstring& path, FileProgress& progress, FinishQueue& finishing);
 
 // A random file name of `length` letters and digits that is never a device's name.
 std::wstring RandomFileName(std::size_t length);

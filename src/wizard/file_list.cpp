@@ -30,16 +30,43 @@ private:
     int margins_;
 };
 
+// Adds entries through the list's own window procedure, past the subclasses that skin it and
+// watch its mouse: none of them has anything to do for an entry added while drawing is off,
+// and under Wine every subclass costs each message a round trip to the system (about 0.3 ms
+// an entry, seconds for thousands of files chosen at once).
+class EntryAdder {
+public:
+    explicit EntryAdder(HWND list)
+        : list_(list),
+          procedure_(reinterpret_cast<WNDPROC>(::GetClassLongPtrW(list, GCLP_WNDPROC))) {}
+
+    LRESULT Add(const std::wstring& text) const {
+        const auto entry = reinterpret_cast<LPARAM>(text.c_str());
+        if (!procedure_)
+            return ::SendMessageW(list_, LB_ADDSTRING, 0, entry);
+        return ::CallWindowProcW(procedure_, list_, LB_ADDSTRING, 0, entry);
+    }
+
+private:
+    HWND list_;
+    WNDPROC procedure_;
+};
+
 } // namespace
 
 void FileList::Append(const std::vector<std::wstring>& paths) {
-    // One repaint for the whole batch, however many files were chosen.
+    // Room for the whole batch at once, and one repaint for it, however many files were chosen.
+    std::size_t characters = 0;
+    for (const std::wstring& path : paths)
+        characters += path.size() + 1;
+    ::SendMessageW(list_, LB_INITSTORAGE, paths.size(), characters * sizeof(wchar_t));
     ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     const EntryMeasure measure(list_);
+    const EntryAdder adder(list_);
     int widest = extent_;
+    entries_.reserve(entries_.size() + paths.size());
     for (const std::wstring& path : paths) {
-        const LRESULT index =
-            ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        const LRESULT index = adder.Add(path);
         if (index == LB_ERR || index == LB_ERRSPACE) {
             SetExtent(widest);
             ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);

@@ -166,7 +166,7 @@ private:
     void ResetOverallBar(int maximum) override;
     void SetOverallBarPosition(int position) override;
     void ShowProgressNow() override;
-    bool CleanFile(const std::wstring& path) override;
+    void CleanFile(const std::wstring& path, wipe::FinishQueue& finishing) override;
     void ShowBusy(bool busy) override;
     void Warn(const std::wstring& text) override;
 

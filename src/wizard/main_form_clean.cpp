@@ -20,8 +20,8 @@ bool TMainForm::DoCleanFile(const std::wstring& path) {
     return wipe::OverwriteAndDelete(path, *this);
 }
 
-bool TMainForm::CleanFile(const std::wstring& path) {
-    return DoCleanFile(path);
+void TMainForm::CleanFile(const std::wstring& path, wipe::FinishQueue& finishing) {
+    wipe::OverwriteAndHandOver(path, *this, finishing);
 }
 
 void TMainForm::RunClean() {

@@ -6,6 +6,7 @@
 #include "platform/common_controls.h"
 #include "platform/file_dialog.h"
 #include "platform/file_system.h"
+#include "ui/app_cursor.h"
 #include "ui/app_message.h"
 #include "ui/dispatch.h"
 
@@ -57,6 +58,7 @@ void TMainForm::FormDropFiles(const std::vector<std::wstring>& paths) {
 }
 
 void TMainForm::AddFiles(const std::vector<std::wstring>& paths) {
+    const ui::WaitCursor hourglass; // thousands of files chosen at once take a moment
     try {
         fileList_.Append(paths);
     } catch (...) {

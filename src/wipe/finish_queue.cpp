@@ -1,0 +1,121 @@
+#include "wipe/finish_queue.h"
+
+#include "base/error.h"
+
+namespace vexlor::wipe {
+namespace {
+
+// The window gets its messages at least this often while the queue is waited for, also when
+// none is waiting: the bars are redrawn from there.
+constexpr DWORD kAnswerMilliseconds = 20;
+
+} // namespace
+
+FinishQueue::FinishQueue(FileProgress& progress, std::size_t inFlight)
+    : progress_(progress), inFlight_(inFlight < 1 ? 1 : inFlight),
+      finished_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (!finished_)
+        ThrowLastError(L"Cannot create an event.");
+}
+
+FinishQueue::~FinishQueue() {
+    try {
+        WaitAnswering([this] { return unfinished_ == 0; });
+    } catch (...) {
+        // Leaving after an error: what was in flight still finishes below, only unanswered.
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    workWaiting_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
+}
+
+void FinishQueue::HandOver(Work work) {
+    WaitAnswering([this] { return unfinished_ < inFlight_; });
+    {
+        const std::lock_guard lock(mutex_);
+        waiting_.push_back(std::move(work));
+        ++unfinished_;
+        // A helper for every place, started when first needed: a run of one file starts one.
+        if (helpers_.size() < unfinished_ && helpers_.size() < inFlight_)
+            helpers_.emplace_back([this] { Serve(); });
+    }
+    workWaiting_.notify_one();
+}
+
+void FinishQueue::Record(bool deleted) {
+    const std::lock_guard lock(mutex_);
+    allDeleted_ = allDeleted_ && deleted;
+}
+
+bool FinishQueue::Busy() const {
+    const std::lock_guard lock(mutex_);
+    return unfinished_ > 0;
+}
+
+bool FinishQueue::AllDeleted() const {
+    const std::lock_guard lock(mutex_);
+    return allDeleted_;
+}
+
+void FinishQueue::WaitForAll() {
+    WaitAnswering([this] { return unfinished_ == 0; });
+    ThrowIfFailed();
+}
+
+void FinishQueue::ThrowIfFailed() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!failure_)
+            return;
+    }
+    WaitAnswering([this] { return unfinished_ == 0; });
+    const std::lock_guard lock(mutex_);
+    std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void FinishQueue::Serve() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workWaiting_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (waiting_.empty())
+            return;
+        Work work = std::move(waiting_.front());
+        waiting_.pop_front();
+        lock.unlock();
+        bool deleted = false;
+        std::exception_ptr failure;
+        try {
+            deleted = work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        work = nullptr; // whatever the work holds (its file) is let go before it counts as done
+        lock.lock();
+        allDeleted_ = allDeleted_ && deleted;
+        if (failure && !failure_)
+            failure_ = failure;
+        --unfinished_;
+        ::SetEvent(finished_.Get());
+    }
+}
+
+void FinishQueue::WaitAnswering(const std::function<bool()>& done) {
+    for (;;) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (done())
+                return;
+        }
+        const HANDLE event = finished_.Get();
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &event, kAnswerMilliseconds,
+                                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0)
+            progress_.ProcessMessages(); // a message, or time to redraw the bars
+    }
+}
+
+} // namespace vexlor::wipe

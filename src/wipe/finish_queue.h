@@ -1,0 +1,75 @@
+#pragma once
+// The last steps of destroying files, on helper threads: the final flush of each overwritten
+// file, then its rename and its delete. While one file's flush waits for the disk, the window
+// thread overwrites the next, and several flushes in flight let the file system commit them
+// together; each file's rename and delete still follow its own flush, in the same helper, so
+// its data is on the disk before its name goes.
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "base/handles.h"
+#include "wipe/overwrite.h"
+
+namespace vexlor::wipe {
+
+class FinishQueue {
+public:
+    // Returns whether the file was deleted; a failed flush throws, and the file stays.
+    using Work = std::function<bool()>;
+
+    // So many files at most wait for their flush at once: enough for the file system to
+    // commit them together, few enough that an error ends the run close to its file.
+    static constexpr std::size_t DefaultInFlight = 8;
+
+    // `progress` answers the window while the queue is waited for.
+    explicit FinishQueue(FileProgress& progress, std::size_t inFlight = DefaultInFlight);
+    FinishQueue(const FinishQueue&) = delete;
+    FinishQueue& operator=(const FinishQueue&) = delete;
+    // Waits for what is still in flight, answering the window meanwhile.
+    ~FinishQueue();
+
+    // Gives `work` to a helper; with every place taken, first waits for one to come free.
+    void HandOver(Work work);
+    // A file done without a helper: whether it was destroyed.
+    void Record(bool deleted);
+    // Whether some file handed over is not finished yet.
+    bool Busy() const;
+    // Waits until every file handed over is finished, answering the window meanwhile; then
+    // throws the first error a helper met.
+    void WaitForAll();
+    // True while every file finished so far was destroyed.
+    bool AllDeleted() const;
+    // Throws the first error a helper met, once every file in flight is finished: the run
+    // ends there, with the files already given on finished rather than left half done.
+    void ThrowIfFailed();
+
+private:
+    void Serve();
+    // Waits until `done` holds, answering the window while it waits.
+    void WaitAnswering(const std::function<bool()>& done);
+
+    FileProgress& progress_;
+    const std::size_t inFlight_;
+    // Set by a helper each time a file is finished: the window thread waits for it or for a
+    // message, whichever comes first.
+    UniqueHandleNull finished_;
+    mutable std::mutex mutex_;
+    std::condition_variable workWaiting_;
+    std::deque<Work> waiting_;
+    std::size_t unfinished_ = 0;
+    bool allDeleted_ = true;
+    bool stopping_ = false;
+    std::exception_ptr failure_;
+    std::vector<std::thread> helpers_;
+};
+
+} // namespace vexlor::wipe
