@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <tuple>
 #include <string>
 #include <thread>
@@ -186,6 +188,39 @@ TEST_F(DeletionRun, DestroysListedFilesOnlyAndSkipsEntriesWhoseFileIsGone) {
     EXPECT_EQ(BarState(form_.ProgressBar), std::make_pair(5, 5));
     EXPECT_EQ(BarState(form_.ProgressBarCurrentFile), std::make_pair(1, 1)) << "the last file's";
     EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 5) << "the list is kept";
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, SameFileListedTwiceThatGoesJustAsItIsOpenedAgainIsTakenForGone) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    AddEntry(a);
+    AddEntry(a);
+    // The helper renames the first listing's file between the second one's look and its open.
+    std::binary_semaphore secondTurn{0};
+    std::binary_semaphore renamed{0};
+    int turns = 0;
+    onOverwrite_ = [&](const std::wstring&) {
+        if (++turns != 2)
+            return;
+        secondTurn.release();
+        EXPECT_TRUE(renamed.try_acquire_for(std::chrono::seconds(5)));
+    };
+    ScopedSeam<platform::RenameOpenFileSignature> rename(
+        platform::RenameOpenFileApi,
+        [&](HANDLE file, const std::wstring& from, const std::wstring& to) {
+            EXPECT_TRUE(secondTurn.try_acquire_for(std::chrono::seconds(5)));
+            NoteRename(from, to);
+            const bool done = platform::RenameOpenFileDirect(file, from, to);
+            renamed.release();
+            return done;
+        });
+
+    PressNext();
+
+    EXPECT_EQ(turns, 2);
+    EXPECT_TRUE(boxes.empty()) << "the second listing is not an error: the file went";
+    EXPECT_EQ(Deleted(), std::vector<std::wstring>{a});
+    EXPECT_FALSE(Exists(a));
     ExpectFinished();
 }
 

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <mutex>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -574,30 +576,48 @@ TEST_F(FileSystems, FileWhoseDataIsElsewhereIsDeletedWithoutBeingOpenedForItsDat
     }
 }
 
-TEST_F(Overwrite, LargeFileIsFlushedInStepsAndFinallyBeforeTheDelete) {
-    // The first step, then one twice as large (the fake flush takes no time), then the rest.
-    const std::size_t first = FlushPacer::InitialBytes;
-    const std::size_t size = first + 2 * first + 1;
-    const std::wstring path = folder_.MakeFile(L"large.bin", size);
-    std::vector<std::wstring> log;
+TEST_F(Overwrite, LargeFileIsFlushedInStepsBehindTheNextWritesAndFinallyBeforeTheDelete) {
+    const std::uint64_t first = FlushPacer::InitialBytes;
+    const std::uint64_t size = 5 * first + 1;
+    const std::uint64_t total = size + 3; // whole 2-byte words over the file, and one more
+    const std::wstring path = folder_.MakeFile(L"large.bin", static_cast<std::size_t>(size));
+    std::mutex mutex;
+    std::uint64_t written = 0;
+    int inFlight = 0;
+    int mostInFlight = 0;
+    std::vector<std::uint64_t> writtenWhenFlushed; // 0 for the delete
+    ScopedSeam<platform::WriteFileSignature> write(
+        platform::WriteFileApi, [&](HANDLE file, const void* data, DWORD bytes, DWORD& done) {
+            const bool ok = ::WriteFile(file, data, bytes, &done, nullptr) != FALSE;
+            const std::lock_guard lock(mutex);
+            written += done;
+            return ok;
+        });
     ScopedSeam<platform::FlushFileBuffersSignature> flush(
-        platform::FlushFileBuffersApi, [&](HANDLE file) {
-            LARGE_INTEGER position{};
-            ::SetFilePointerEx(file, {}, &position, FILE_CURRENT);
-            log.push_back(L"flush at " + std::to_wstring(position.QuadPart));
-            return true; // instantly, so the step after it only grows
+        platform::FlushFileBuffersApi, [&](HANDLE) {
+            {
+                const std::lock_guard lock(mutex);
+                mostInFlight = std::max(mostInFlight, ++inFlight);
+            }
+            ::Sleep(20); // a slow disk, which the writer does not wait for
+            const std::lock_guard lock(mutex);
+            --inFlight;
+            writtenWhenFlushed.push_back(written);
+            return true;
         });
     ScopedSeam<platform::DeleteOpenFileSignature> observe(
         platform::DeleteOpenFileApi, [&](HANDLE file, const std::wstring& p) {
-            log.push_back(L"delete");
+            writtenWhenFlushed.push_back(0);
             return platform::DeleteOpenFileDirect(file, p);
         });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
-    EXPECT_EQ(log,
-              (std::vector<std::wstring>{L"flush at " + std::to_wstring(first),
-                                         L"flush at " + std::to_wstring(3 * first),
-                                         L"flush at " + std::to_wstring(size + 3), L"delete"}));
+    EXPECT_EQ(mostInFlight, 1);
+    ASSERT_GE(writtenWhenFlushed.size(), 4u) << "two steps at least, the last flush, the delete";
+    // The first step is the first megabyte; the next was written while it was being flushed.
+    EXPECT_GT(writtenWhenFlushed.front(), first);
+    EXPECT_EQ(std::vector(writtenWhenFlushed.end() - 2, writtenWhenFlushed.end()),
+              (std::vector<std::uint64_t>{total, 0}));
 }
 
 TEST(FileBar, SizesBeyondTheSigned32BitRangeKeepTheirFraction) {

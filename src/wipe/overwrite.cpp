@@ -68,17 +68,19 @@ UniqueFile OpenExclusive(const std::wstring& path, DWORD access, DWORD flags) {
     return file;
 }
 
-// A file still being finished is held open by its helper, without sharing: the same file
-// listed twice, under the same name or another, waits for it. Empty when the file went
-// meanwhile, as the earlier listing of it did.
+// A file still being finished is held open by its helper, without sharing, then renamed: the
+// same file listed twice, under the same name or another, waits for it when the open fails
+// while files are in flight. Empty when the file went meanwhile, as the earlier listing of it
+// did.
 UniqueFile OpenAfterFilesInFlight(const std::wstring& path, DWORD access, DWORD flags,
                                   FinishQueue& finishing) {
+    // Asked before the open: a helper that finishes in between has let go of the file already.
+    const bool filesInFlight = finishing.Busy();
     UniqueFile file = TryOpenExclusive(path, access, flags);
-    const DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
     if (file)
         return file;
-    if (error != ERROR_SHARING_VIOLATION || !finishing.Busy())
-        ThrowCannotOpen(path, error);
+    if (!filesInFlight)
+        ThrowCannotOpen(path, ::GetLastError());
     finishing.WaitForAll();
     if (platform::ProbePath(path) == platform::PathKind::Missing)
         return {};
