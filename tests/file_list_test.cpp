@@ -1,11 +1,15 @@
 // The file list on page 1 of the real main window: the open-file dialog, removal, clearing, and
 // the buttons, menu item and hint that follow the list.
 #include <windows.h>
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -238,10 +242,32 @@ TEST_F(FileList, TenThousandChosenAtOnceAreTheListThatOneByOneMakesAndFillItQuic
     for (int i = 0; i < 10000; ++i)
         chosen.push_back(L"C:\\data\\" + std::wstring(i % 97, L'n') + std::to_wstring(i) + L".bin");
     form_.BtnNextClick();
+    // Meanwhile another program asks the window for an answer, and a command waits its turn.
+    std::atomic<bool> filling{false};
+    std::atomic<bool> answeredWhileFilling{false};
+    std::atomic<bool> asked{false};
+    std::thread asker([&] {
+        while (!filling)
+            ::Sleep(1);
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(form_.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        answeredWhileFilling = filling.load();
+        asked = true;
+    });
+    ::PostMessageW(form_.Handle(), WM_COMMAND, TMainForm::IdMenuClean, 0);
+    filling = true;
     const auto start = std::chrono::steady_clock::now();
     AddFiles(chosen);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    filling = false;
+    MSG message;
+    while (!asked)
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    asker.join();
+    EXPECT_TRUE(answeredWhileFilling || seconds < 0.05) << "no answer in " << seconds << " s";
+    EXPECT_TRUE(::PeekMessageW(&message, form_.Handle(), WM_COMMAND, WM_COMMAND, PM_REMOVE))
+        << "the command did not wait for the list to be filled";
     const std::vector<std::wstring> atOnce = Entries();
     const auto extentAtOnce = ::SendMessageW(form_.ListBoxFiles, LB_GETHORIZONTALEXTENT, 0, 0);
     EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
@@ -277,6 +303,26 @@ TEST_F(FileList, DroppedFilesJoinTheListInTheirOrderAndFoldersAreLeftOutWithOneW
     vexlor::testing::SendDrop(form_.Handle(), {a});
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, a, a}));
     EXPECT_EQ(boxes_.calls.size(), 1u) << "no word for a drop of files only";
+}
+
+TEST(ChosenItems, OnlyAnItemDirectlyInTheFolderIsTakenForOneOfItsFiles) {
+    vexlor::testing::TempFolder folder;
+    const std::wstring file = folder.MakeFile(L"a.bin", 1);
+    const std::wstring sub = folder.PathOf(L"sub");
+    ::CreateDirectoryW(sub.c_str(), nullptr);
+    const std::wstring deeper = sub + L"\\b.bin";
+    ::CloseHandle(::CreateFileW(deeper.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const auto list = [](const std::wstring& path) {
+        PIDLIST_ABSOLUTE parsed = nullptr;
+        EXPECT_EQ(::SHParseDisplayName(path.c_str(), nullptr, &parsed, 0, nullptr), S_OK) << path;
+        return std::unique_ptr<ITEMIDLIST, decltype(&::CoTaskMemFree)>(parsed, &::CoTaskMemFree);
+    };
+    const auto parent = list(folder.Path());
+    EXPECT_TRUE(platform::IsDirectChild(parent.get(), list(file).get()));
+    EXPECT_TRUE(platform::IsDirectChild(parent.get(), list(sub).get()));
+    EXPECT_FALSE(platform::IsDirectChild(parent.get(), list(deeper).get()));
+    EXPECT_FALSE(platform::IsDirectChild(parent.get(), parent.get()));
+    EXPECT_FALSE(platform::IsDirectChild(list(sub).get(), list(file).get()));
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstring>
 #include <cwchar>
 #include <utility>
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "platform/busy_answer.h"
 
 namespace vexlor::platform {
 namespace {
@@ -69,7 +71,7 @@ public:
     std::optional<std::wstring> PathOf(IShellItem& item) const {
         UniqueIdList list;
         if (!folder_ || FAILED(::SHGetIDListFromObject(&item, list.Put())) ||
-            !::ILIsParent(parentList_.Get(), list.Get(), TRUE))
+            !IsDirectChild(parentList_.Get(), list.Get()))
             return std::nullopt;
         STRRET name{};
         if (FAILED(folder_->GetDisplayNameOf(::ILFindLastID(list.Get()), SHGDN_FORPARSING, &name)))
@@ -94,7 +96,9 @@ std::vector<std::wstring> PathsOf(IFileOpenDialog& dialog) {
     std::vector<std::wstring> paths;
     paths.reserve(count);
     std::optional<FolderOfItems> folder;
+    BusyAnswer answer; // ten thousand files take a moment even so
     for (DWORD i = 0; i < count; ++i) {
+        answer.Tick();
         UniqueCom<IShellItem> item;
         Check(items->GetItemAt(i, item.Put()));
         if (!folder)
@@ -123,6 +127,19 @@ std::optional<std::vector<std::wstring>> ShowOpenDialog(const OpenDialogRequest&
 }
 
 } // namespace
+
+// Byte for byte: the shell's own comparison asks every id of both lists for its name, under
+// Wine a registry read apiece, a quarter of a millisecond a file.
+bool IsDirectChild(PCIDLIST_ABSOLUTE parent, PCIDLIST_ABSOLUTE child) {
+    constexpr UINT kTerminator = sizeof(USHORT);
+    const UINT parentBytes = ::ILGetSize(parent) - kTerminator;
+    const UINT childBytes = ::ILGetSize(child) - kTerminator;
+    if (childBytes <= parentBytes || std::memcmp(parent, child, parentBytes) != 0)
+        return false;
+    const auto* last =
+        reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(child) + parentBytes);
+    return parentBytes + last->cb == childBytes;
+}
 
 Seam<ShowOpenDialogSignature> ShowOpenDialogApi{&ShowOpenDialog};
 

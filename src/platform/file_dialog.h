@@ -2,6 +2,7 @@
 // The system's open-file dialog (the common item dialog) for several existing files.
 
 #include <windows.h>
+#include <shtypes.h>
 
 #include <optional>
 #include <string>
@@ -31,5 +32,9 @@ extern Seam<ShowOpenDialogSignature> ShowOpenDialogApi;
 // be initialised on the calling thread.
 std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstring& filterName,
                                                      const std::wstring& pattern);
+
+// Whether `child` names an item directly in the folder `parent` names: the parent's ids and one
+// more.
+bool IsDirectChild(PCIDLIST_ABSOLUTE parent, PCIDLIST_ABSOLUTE child);
 
 } // namespace vexlor::platform

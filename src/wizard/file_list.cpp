@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "platform/busy_answer.h"
 #include "skin/skinned_controls.h"
 #include "ui/controls.h"
 
@@ -65,7 +66,9 @@ void FileList::Append(const std::vector<std::wstring>& paths) {
     const EntryAdder adder(list_);
     int widest = extent_;
     entries_.reserve(entries_.size() + paths.size());
+    platform::BusyAnswer answer;
     for (const std::wstring& path : paths) {
+        answer.Tick();
         const LRESULT index = adder.Add(path);
         if (index == LB_ERR || index == LB_ERRSPACE) {
             SetExtent(widest);

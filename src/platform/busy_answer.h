@@ -1,0 +1,24 @@
+#pragma once
+// Keeps the window thread answering during work that holds it for a while, such as thousands
+// of chosen files taken into the list.
+
+#include <chrono>
+
+namespace vexlor::platform {
+
+// Work calls Tick often (every few entries); at once, then at most every 20 ms, the thread's
+// windows repaint and answer what other threads and programs send them. The user's input and posted
+// messages stay queued until the work is done, so that no command runs in the middle of it.
+class BusyAnswer {
+public:
+    void Tick();
+
+private:
+    std::chrono::steady_clock::time_point answered_{}; // long ago: the first tick answers
+};
+
+// Answers what is sent to the thread's windows and repaints them, once, leaving input and
+// posted messages queued.
+void AnswerSentAndPaint();
+
+} // namespace vexlor::platform
