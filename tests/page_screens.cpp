@@ -123,7 +123,7 @@ std::wstring MakeScratchFile() {
     vexlor::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<char> block(1 << 20, 'x');
-    for (int i = 0; i < 384; ++i) {
+    for (int i = 0; i < 1024; ++i) { // large enough that the run lasts past the capture
         DWORD written = 0;
         ::WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
     }
@@ -246,7 +246,7 @@ int wmain(int argc, wchar_t** argv) {
     mainForm.BtnAddFilesClick(); // from the welcome page: moves on to the file page first
     Capture(1);
 
-    ::SetTimer(nullptr, 0, 200, &CaptureDuringRun);
+    ::SetTimer(nullptr, 0, 100, &CaptureDuringRun);
     mainForm.BtnNextClick(); // the real run: destroys the scratch file, lands on page 3
     Capture(3);
 
