@@ -7,8 +7,9 @@
 namespace vexlor::platform {
 
 // Work calls Tick often (every few entries); at once, then at most every 20 ms, the thread's
-// windows repaint and answer what other threads and programs send them. The user's input and posted
-// messages stay queued until the work is done, so that no command runs in the middle of it.
+// windows repaint and answer what other threads and programs send them. The user's input and
+// posted messages stay queued until the work is done, so that no command runs in the middle of
+// it.
 class BusyAnswer {
 public:
     void Tick();

@@ -132,6 +132,8 @@ std::optional<std::vector<std::wstring>> ShowOpenDialog(const OpenDialogRequest&
 // Wine a registry read apiece, a quarter of a millisecond a file.
 bool IsDirectChild(PCIDLIST_ABSOLUTE parent, PCIDLIST_ABSOLUTE child) {
     constexpr UINT kTerminator = sizeof(USHORT);
+    if (!parent || !child)
+        return false;
     const UINT parentBytes = ::ILGetSize(parent) - kTerminator;
     const UINT childBytes = ::ILGetSize(child) - kTerminator;
     if (childBytes <= parentBytes || std::memcmp(parent, child, parentBytes) != 0)
