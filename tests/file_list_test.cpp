@@ -8,10 +8,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fakes.h"

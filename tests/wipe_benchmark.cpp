@@ -126,6 +126,30 @@ int InProcess(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& 
     return deleted ? 0 : 1;
 }
 
+// The run as the user starts it, from "Далее" to the finish page drawn; with `watchAnswers`,
+// the window is asked for an answer all along.
+struct RunTimes {
+    double seconds = 0;
+    double longestAnswer = 0;
+    int slowAnswers = 0;
+};
+RunTimes TimeTheRun(vexlor::wizard::TMainForm& form, bool watchAnswers) {
+    RunTimes times;
+    std::optional<ResponseWatch> watch;
+    if (watchAnswers)
+        watch.emplace(form.Handle());
+    const auto start = Clock::now();
+    form.BtnNextClick(); // "Далее": the run, then the finish page
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    times.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (watch) {
+        watch->Stop();
+        times.longestAnswer = watch->Longest();
+        times.slowAnswers = watch->Slow();
+    }
+    return times;
+}
+
 int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& files,
              bool watchAnswers) {
     form.Show(SW_SHOWNORMAL);
@@ -133,27 +157,11 @@ int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& f
     form.AddFiles(files);
     ::UpdateWindow(form.Handle());
     Pump();
-    double longest = 0;
-    double seconds = 0;
-    int slow = 0;
-    {
-        std::optional<ResponseWatch> watch;
-        if (watchAnswers)
-            watch.emplace(form.Handle());
-        const auto start = Clock::now();
-        form.BtnNextClick(); // "Далее": the run, then the finish page
-        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (watch) {
-            watch->Stop();
-            longest = watch->Longest();
-            slow = watch->Slow();
-        }
-    }
+    const RunTimes run = TimeTheRun(form, watchAnswers);
     if (watchAnswers)
-        std::printf("%.3f %.1f %d\n", seconds, longest, slow);
+        std::printf("%.3f %.1f %d\n", run.seconds, run.longestAnswer, run.slowAnswers);
     else
-        std::printf("%.3f\n", seconds);
+        std::printf("%.3f\n", run.seconds);
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 
@@ -283,19 +291,9 @@ int ChooseThenRun(vexlor::wizard::TMainForm& form, const std::wstring& folder,
                       static_cast<int>(files.size()));
         return 1;
     }
-    double run = 0;
-    double longestInRun = 0;
-    {
-        ResponseWatch watch(form.Handle());
-        const auto start = Clock::now();
-        form.BtnNextClick(); // "Далее": the run, then the finish page
-        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        run = std::chrono::duration<double>(Clock::now() - start).count();
-        watch.Stop();
-        longestInRun = watch.Longest();
-    }
-    std::printf("%.3f %.3f %.3f %.1f %.3f %.1f\n", fromOpen, fromClosed, torndown, longest, run,
-                longestInRun);
+    const RunTimes run = TimeTheRun(form, true);
+    std::printf("%.3f %.3f %.3f %.1f %.3f %.1f\n", fromOpen, fromClosed, torndown, longest,
+                run.seconds, run.longestAnswer);
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 

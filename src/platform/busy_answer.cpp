@@ -8,16 +8,8 @@ namespace {
 constexpr auto kAnswerInterval = std::chrono::milliseconds(20);
 constexpr int kMostPaints = 64;
 
-} // namespace
-
-void BusyAnswer::Tick() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - answered_ < kAnswerInterval)
-        return;
-    AnswerSentAndPaint();
-    answered_ = std::chrono::steady_clock::now();
-}
-
+// Answers what is sent to the thread's windows and repaints them, leaving input and posted
+// messages queued.
 void AnswerSentAndPaint() {
     // Messages sent from other threads are answered inside the peek itself; what it returns
     // is a paint. Bounded, should some window leave its paint pending.
@@ -27,6 +19,16 @@ void AnswerSentAndPaint() {
             return;
         ::DispatchMessageW(&message);
     }
+}
+
+} // namespace
+
+void BusyAnswer::Tick() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - answered_ < kAnswerInterval)
+        return;
+    AnswerSentAndPaint();
+    answered_ = std::chrono::steady_clock::now();
 }
 
 } // namespace vexlor::platform

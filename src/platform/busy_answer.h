@@ -18,8 +18,4 @@ private:
     std::chrono::steady_clock::time_point answered_{}; // long ago: the first tick answers
 };
 
-// Answers what is sent to the thread's windows and repaints them, once, leaving input and
-// posted messages queued.
-void AnswerSentAndPaint();
-
 } // namespace vexlor::platform
