@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,7 +16,6 @@
 #include <semaphore>
 #include <tuple>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fakes.h"
@@ -203,12 +203,12 @@ TEST_F(DeletionRun, SameFileListedTwiceThatGoesJustAsItIsOpenedAgainIsTakenForGo
         if (++turns != 2)
             return;
         secondTurn.release();
-        EXPECT_TRUE(renamed.try_acquire_for(std::chrono::seconds(5)));
+        EXPECT_TRUE(renamed.try_acquire_for(std::chrono::seconds(60)));
     };
     ScopedSeam<platform::RenameOpenFileSignature> rename(
         platform::RenameOpenFileApi,
         [&](HANDLE file, const std::wstring& from, const std::wstring& to) {
-            EXPECT_TRUE(secondTurn.try_acquire_for(std::chrono::seconds(5)));
+            EXPECT_TRUE(secondTurn.try_acquire_for(std::chrono::seconds(60)));
             NoteRename(from, to);
             const bool done = platform::RenameOpenFileDirect(file, from, to);
             renamed.release();
@@ -556,24 +556,30 @@ TEST_F(DeletionRun, WithFlushesInFlightNoNameGoesBeforeItsOwnFlushHasReturned) {
         files.push_back(folder_.MakeFile(L"f" + std::to_wstring(i) + L".bin", 100));
     for (const auto& file : files)
         AddEntry(file);
-    // Steps in the order they happened, by file; the first files' flushes take longest, so
-    // later ones overtake them.
+    // Steps in the order they happened, by file. The first file's flush lasts until the next
+    // file's has begun, so that this one overtakes it.
     std::mutex mutex;
+    std::condition_variable flushBegun;
     std::vector<std::pair<std::wstring, std::uint64_t>> steps;
+    int begun = 0;
     int inFlight = 0;
     int mostInFlight = 0;
-    std::atomic<int> flushes{0};
     const auto note = [&](const wchar_t* step, HANDLE file) {
         const std::lock_guard lock(mutex);
         steps.emplace_back(step, FileIndexOf(file));
     };
-    ScopedSeam<platform::FlushFileBuffersSignature> slowFlushes(
+    ScopedSeam<platform::FlushFileBuffersSignature> slowFirstFlush(
         platform::FlushFileBuffersApi, [&](HANDLE file) {
             {
-                const std::lock_guard lock(mutex);
+                std::unique_lock lock(mutex);
                 mostInFlight = std::max(mostInFlight, ++inFlight);
+                flushBegun.notify_all();
+                if (++begun == 1) {
+                    EXPECT_TRUE(flushBegun.wait_for(lock, std::chrono::seconds(60), [&] {
+                        return begun > 1;
+                    })) << "the next file waited for the first one's flush";
+                }
             }
-            ::Sleep(flushes++ < 4 ? 150 : 10);
             const bool flushed = ::FlushFileBuffers(file) != FALSE;
             {
                 const std::lock_guard lock(mutex);
@@ -615,28 +621,30 @@ TEST_F(DeletionRun, ModalWindowOpenedDuringTheRunKeepsTheNextFileFromStartingUnt
         files.push_back(folder_.MakeFile(L"m" + std::to_wstring(i) + L".bin", 100));
     for (const auto& file : files)
         AddEntry(file);
-    ::KillTimer(form_.Handle(), TMainForm::IdTimerDialogs); // only the one modal window here
     std::atomic<int> started{0};
-    onOverwrite_ = [&](const std::wstring&) {
-        if (started++ == 1) // "О программе" from the menu while the second file goes
-            ::PostMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuAbout, 0), 0);
-    };
-    // The user, meanwhile: reads the About box for a while, then closes it.
     int startedWhileOpen = -1;
     int startedWhenClosed = -1;
-    std::thread user([&] {
-        HWND about = nullptr;
-        for (int wait = 0; wait < 1000 && !about; ++wait, ::Sleep(10))
-            about = ::FindWindowW(L"TFormAbout", nullptr);
-        startedWhileOpen = started;
-        ::Sleep(300);
-        startedWhenClosed = started;
-        ::PostMessageW(about, WM_CLOSE, 0, 0);
-    });
+    bool aboutShown = false;
+    onOverwrite_ = [&](const std::wstring&) {
+        if (started++ != 1)
+            return;
+        // "О программе" from the menu while the second file goes; the user, in the dialog's
+        // own loop, reads it, lets the program go on answering, then closes it.
+        ::PostMessageW(form_.Handle(), WM_COMMAND, MAKEWPARAM(TMainForm::IdMenuAbout, 0), 0);
+        vexlor::testing::PostCall([&] {
+            const HWND about = ::FindWindowW(L"TFormAbout", nullptr);
+            aboutShown = about && ::IsWindowVisible(about);
+            startedWhileOpen = started;
+            vexlor::testing::PostCall([&, about] {
+                startedWhenClosed = started;
+                ::PostMessageW(about, WM_CLOSE, 0, 0);
+            });
+        });
+    };
 
     PressNext();
-    user.join();
 
+    EXPECT_TRUE(aboutShown);
     EXPECT_EQ(startedWhileOpen, 2);
     EXPECT_EQ(startedWhenClosed, 2) << "a file started while the modal window was up";
     EXPECT_EQ(started, 6);

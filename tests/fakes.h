@@ -3,10 +3,16 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 
@@ -53,6 +59,52 @@ public:
 private:
     HWND handle_;
 };
+
+// Time as the tests drive it, in place of the steady clock, the window thread's waits and the
+// window timers: the clock stands still until a test moves it; a wait ends when its event is
+// set, or times out only when a test lets it (Tick), its length then passing on the clock;
+// timers are recorded, never fired. Installed for every in-process test.
+class ManualTime {
+public:
+    struct Timer {
+        HWND window;
+        UINT_PTR id;
+        UINT milliseconds;
+    };
+
+    ManualTime();
+    ManualTime(const ManualTime&) = delete;
+    ManualTime& operator=(const ManualTime&) = delete;
+
+    platform::SteadyTime Now() const;
+    void Advance(std::chrono::milliseconds by);
+    // Lets one wait that finds its event unset time out; any thread may call it.
+    void Tick();
+    std::vector<Timer> Timers() const;
+
+private:
+    platform::Woken Wait(HANDLE event, DWORD milliseconds);
+
+    // Far enough from the clock's start that "never done" reads as long ago.
+    std::atomic<std::int64_t> nanoseconds_{std::int64_t{3600} * 1'000'000'000};
+    UniqueHandleNull ticks_;
+    mutable std::mutex mutex_;
+    std::vector<Timer> timers_;
+    platform::ScopedSeam<platform::SteadyNowSignature> now_;
+    platform::ScopedSeam<platform::WaitForEventOrInputSignature> wait_;
+    platform::ScopedSeam<platform::SetTimerSignature> timer_;
+};
+
+// The one every in-process test runs with.
+ManualTime& Time();
+
+// Runs `call` on this thread when it next dispatches its posted messages, in their order: in
+// whatever loop runs then, a modal window's too.
+void PostCall(std::function<void()> call);
+
+// Dispatches this thread's messages until `done`; false when it never came (a guard only: a
+// test asserts that it did).
+bool DispatchUntil(const std::function<bool()>& done, DWORD guardMilliseconds = 60000);
 
 // Dispatches queued messages for up to `milliseconds`.
 void PumpFor(DWORD milliseconds);

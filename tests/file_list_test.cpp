@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -237,41 +236,33 @@ TEST_F(FileList, ScrollRangeFollowsTheWidestEntry) {
     EXPECT_EQ(extent(), 0);
 }
 
-TEST_F(FileList, TenThousandChosenAtOnceAreTheListThatOneByOneMakesAndFillItQuickly) {
+TEST_F(FileList, TenThousandChosenAtOnceAreTheListThatOneByOneMakesWhileTheWindowAnswers) {
     std::vector<std::wstring> chosen;
     for (int i = 0; i < 10000; ++i)
         chosen.push_back(L"C:\\data\\" + std::wstring(i % 97, L'n') + std::to_wstring(i) + L".bin");
     form_.BtnNextClick();
-    // Meanwhile another program asks the window for an answer, and a command waits its turn.
+    // Another program has asked the window for an answer, and a command waits its turn.
     std::atomic<bool> filling{false};
     std::atomic<bool> answeredWhileFilling{false};
-    std::atomic<bool> asked{false};
     std::thread asker([&] {
-        while (!filling)
-            ::Sleep(1);
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(form_.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        ::SendMessageTimeoutW(form_.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
         answeredWhileFilling = filling.load();
-        asked = true;
     });
+    while (!(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE))
+        ::SwitchToThread(); // until the question has arrived
     ::PostMessageW(form_.Handle(), WM_COMMAND, TMainForm::IdMenuClean, 0);
     filling = true;
-    const auto start = std::chrono::steady_clock::now();
     AddFiles(chosen);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     filling = false;
-    MSG message;
-    while (!asked)
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     asker.join();
-    EXPECT_TRUE(answeredWhileFilling || seconds < 0.05) << "no answer in " << seconds << " s";
+    EXPECT_TRUE(answeredWhileFilling) << "the question waited for the whole list";
+    MSG message;
     EXPECT_TRUE(::PeekMessageW(&message, form_.Handle(), WM_COMMAND, WM_COMMAND, PM_REMOVE))
         << "the command did not wait for the list to be filled";
     const std::vector<std::wstring> atOnce = Entries();
     const auto extentAtOnce = ::SendMessageW(form_.ListBoxFiles, LB_GETHORIZONTALEXTENT, 0, 0);
     EXPECT_FALSE(ui::AppCursorIsWait()) << "the hourglass stayed on";
-    EXPECT_LT(seconds, 1.0);
 
     // One at a time, as drops would bring them; hidden, so that it is not repainted each time.
     Command(TMainForm::IdMenuClean);

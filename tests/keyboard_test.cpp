@@ -24,7 +24,6 @@
 namespace vexlor::wizard {
 namespace {
 
-using vexlor::testing::PumpFor;
 using vexlor::testing::RecordedShell;
 
 // A key as the keyboard delivers it to the window with the focus, through the program's own
@@ -33,10 +32,9 @@ void Press(WPARAM key) {
     const HWND focus = ::GetFocus();
     ::PostMessageW(focus, WM_KEYDOWN, key, 0);
     ::PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
-    for (int turn = 0; turn < 3; ++turn) {
+    // What the key posts in turn (a command, a page change) is dispatched in the turns after.
+    for (int turn = 0; turn < 3; ++turn)
         ui::ProcessMessages();
-        ::Sleep(10);
-    }
 }
 
 // Presses Tab until `target` has the focus; false when a whole round has not reached it.
@@ -59,11 +57,13 @@ class Keyboard : public ::testing::Test {
 protected:
     void SetUp() override {
         form_.Create();
-        ::KillTimer(form_.Handle(), TMainForm::IdTimerDialogs);
         form_.Show(SW_SHOW);
         ::SetForegroundWindow(form_.Handle());
         ::SetActiveWindow(form_.Handle());
-        PumpFor(30);
+        // The window manager answers the activation in its own time.
+        ASSERT_TRUE(vexlor::testing::DispatchUntil([this] {
+            return ::GetForegroundWindow() == form_.Handle() && ::GetFocus() != nullptr;
+        })) << "the window never came to the front";
     }
 
     DropQuit dropQuit_;

@@ -10,10 +10,15 @@
 #include <mutex>
 #include <optional>
 #include <cstdint>
+#include <latch>
+#include <semaphore>
+#include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "base/error.h"
+#include "fakes.h"
 #include "platform/file_system.h"
 #include "temp_files.h"
 #include "wipe/flush_pacer.h"
@@ -38,12 +43,41 @@ public:
         ++pumps;
         if (log)
             log->push_back(L"pump");
+        pumped.release();
     }
 
     std::vector<int> resets;
     std::vector<int> positions;
     int pumps = 0;
     std::vector<std::wstring>* log;
+    // Released at every pump, for a helper that waits until the window has been answered.
+    std::counting_semaphore<> pumped{0};
+};
+
+// A helper's step that the window thread waits for and that lasts `waits` of its answering
+// waits: each one times out, and the step goes on only once the window has been answered.
+void LastWhileTheWindowIsAnswered(RecordingProgress& progress, int waits) {
+    for (int wait = 0; wait < waits; ++wait) {
+        vexlor::testing::Time().Tick();
+        EXPECT_TRUE(progress.pumped.try_acquire_for(std::chrono::seconds(60)))
+            << "the window went unanswered while it waited";
+    }
+}
+
+// Each write takes the disk `milliseconds` on the test's clock.
+class TimedWrites {
+public:
+    explicit TimedWrites(int milliseconds)
+        : seam_(platform::WriteFileApi,
+                [this, milliseconds](HANDLE file, const void* data, DWORD size, DWORD& written) {
+                    ++count;
+                    vexlor::testing::Time().Advance(std::chrono::milliseconds(milliseconds));
+                    return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
+                }) {}
+    int count = 0;
+
+private:
+    ScopedSeam<platform::WriteFileSignature> seam_;
 };
 
 // Opens a file as an exclusive writer would; succeeds only when no one else holds it open.
@@ -96,10 +130,11 @@ TEST_F(Overwrite, LeavesOnlyZerosTwoOrThreeBytesPastTheEndThenDeletes) {
     for (const std::size_t size : sizes) {
         SCOPED_TRACE("size " + std::to_string(size));
         const std::wstring path = folder_.MakeFile(L"victim.bin", size);
-        progress_ = RecordingProgress();
+        RecordingProgress progress;
         deletes_ = 0;
+        const TimedWrites slowDisk(100);
 
-        EXPECT_TRUE(OverwriteAndDelete(path, progress_));
+        EXPECT_TRUE(OverwriteAndDelete(path, progress));
 
         const std::size_t expected = size == 0 ? 2 : size % 2 == 0 ? size + 2 : size + 3;
         EXPECT_EQ(contentBeforeDelete_.size(), expected);
@@ -110,11 +145,12 @@ TEST_F(Overwrite, LeavesOnlyZerosTwoOrThreeBytesPastTheEndThenDeletes) {
         EXPECT_EQ(deletes_, 1) << "exactly the overwritten file goes, through its handle";
         EXPECT_EQ(deletesByName_, 0);
         EXPECT_TRUE(waits_.empty());
-        EXPECT_EQ(progress_.resets, std::vector<int>{static_cast<int>(size)});
-        ASSERT_FALSE(progress_.positions.empty());
-        EXPECT_EQ(progress_.positions.back(), static_cast<int>(size));
-        EXPECT_LT(progress_.pumps, static_cast<int>((expected + chunk - 1) / chunk))
-            << "no messages after the last chunk: the caller's own follow closely";
+        EXPECT_EQ(progress.resets, std::vector<int>{static_cast<int>(size)});
+        ASSERT_FALSE(progress.positions.empty());
+        EXPECT_EQ(progress.positions.back(), static_cast<int>(size));
+        EXPECT_GE(slowDisk.count, static_cast<int>((expected + chunk - 1) / chunk));
+        EXPECT_EQ(progress.pumps, slowDisk.count - 1)
+            << "messages after every chunk but the last: the caller's own follow closely";
     }
 }
 
@@ -276,7 +312,7 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesUnderARandomNameThenTheNameCo
                                                      });
     ScopedSeam<platform::SleepSignature> sleep(platform::SleepApi, [&](DWORD ms) {
         log.push_back(L"sleep " + std::to_wstring(ms));
-        ::Sleep(25); // long enough for the window to be answered meanwhile
+        LastWhileTheWindowIsAnswered(progress, 1);
     });
 
     EXPECT_FALSE(OverwriteAndDelete(path, progress));
@@ -289,7 +325,7 @@ TEST_F(Overwrite, RefusedDeleteIsTriedFiftyOneTimesUnderARandomNameThenTheNameCo
         expected.insert(expected.end(), {L"delete " + renamed, L"sleep 100"});
     expected.push_back(L"rename " + renamed + L" to " + path);
     EXPECT_EQ(log, expected);
-    EXPECT_GE(progress.pumps, 25) << "the window went unanswered while the deletes were retried";
+    EXPECT_EQ(progress.pumps, 51) << "once while each refused delete waited";
     EXPECT_EQ(ReadAll(path), std::vector<char>(10, 0)) << "overwritten and grown, but kept";
     EXPECT_FALSE(Exists(renamed));
 }
@@ -332,29 +368,32 @@ TEST_F(Overwrite, NameTakenIsDrawnAgainAndRefusedRenameDeletesUnderTheOldName) {
     EXPECT_FALSE(Exists(held));
 }
 
-TEST_F(Overwrite, SlowDiskStillLetsTheWindowHaveItsMessagesBetweenChunks) {
-    const std::wstring path = folder_.MakeFile(L"slow.bin", 5 * WriteChunkBytes);
-    ScopedSeam<platform::WriteFileSignature> slow(
-        platform::WriteFileApi, [](HANDLE file, const void* data, DWORD size, DWORD& written) {
-            ::Sleep(15); // longer than the window may wait
-            return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
-        });
-    EXPECT_TRUE(OverwriteAndDelete(path, progress_));
-    EXPECT_EQ(progress_.pumps, 5) << "after every chunk but the last of six";
+TEST_F(Overwrite, WindowHasItsMessagesBetweenChunksAtMostEveryTenMilliseconds) {
+    const std::wstring path = folder_.PathOf(L"slow.bin");
+    for (const int chunkMilliseconds : {15, 5}) {
+        SCOPED_TRACE(chunkMilliseconds);
+        folder_.MakeFile(L"slow.bin", 5 * WriteChunkBytes);
+        RecordingProgress progress;
+        const TimedWrites disk(chunkMilliseconds);
+        EXPECT_TRUE(OverwriteAndDelete(path, progress));
+        ASSERT_GE(disk.count, 6);
+        // After every chunk but the last on a slow disk, after every second on a faster one.
+        EXPECT_EQ(progress.pumps, chunkMilliseconds >= 10 ? disk.count - 1 : (disk.count - 1) / 2);
+    }
 }
 
 TEST_F(Overwrite, LargeFileIsDeletedWhileTheWindowKeepsGettingItsMessages) {
     const std::size_t size = std::size_t{32} << 20;
     const std::wstring path = folder_.MakeFile(L"large.bin", size);
     ScopedSeam<platform::DeleteOpenFileSignature> slow(
-        platform::DeleteOpenFileApi, [](HANDLE file, const std::wstring& p) {
-            ::Sleep(300); // a disk freeing many blocks
+        platform::DeleteOpenFileApi, [this](HANDLE file, const std::wstring& p) {
+            LastWhileTheWindowIsAnswered(progress_, 5); // a disk freeing many blocks
             return platform::DeleteOpenFileDirect(file, p);
         });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     EXPECT_FALSE(Exists(path));
-    EXPECT_GE(progress_.pumps, 5) << "the window went without messages during the delete";
+    EXPECT_EQ(progress_.pumps, 5);
 }
 
 TEST(LongPath, FileBeyondTheOldPathLimitIsOverwrittenAndDeleted) {
@@ -418,6 +457,28 @@ TEST(RandomName, NeverADeviceNameWhateverTheLength) {
             ASSERT_EQ(name.size(), length);
             ASSERT_FALSE(IsDeviceName(name)) << name;
         }
+}
+
+TEST(RandomName, HelpersRenamingAtOnceNeverDrawTheSameName) {
+    // Eight helpers, as many as rename files at once, start together; names of ten letters
+    // and digits meet by chance once in some 10^6 such runs.
+    constexpr int kHelpers = 8;
+    constexpr int kDraws = 100000;
+    std::vector<std::vector<std::wstring>> drawn(kHelpers);
+    std::latch start(kHelpers);
+    std::vector<std::thread> helpers;
+    for (auto& names : drawn)
+        helpers.emplace_back([&start, &names] {
+            start.arrive_and_wait();
+            for (int draw = 0; draw < kDraws; ++draw)
+                names.push_back(RandomFileName(10));
+        });
+    for (std::thread& helper : helpers)
+        helper.join();
+    std::set<std::wstring> all;
+    for (const auto& names : drawn)
+        all.insert(names.begin(), names.end());
+    EXPECT_EQ(all.size(), std::size_t{kHelpers} * kDraws);
 }
 
 // The file systems this one is not, played through the seams: streams, links, files that the
@@ -576,7 +637,7 @@ TEST_F(FileSystems, FileWhoseDataIsElsewhereIsDeletedWithoutBeingOpenedForItsDat
     }
 }
 
-TEST_F(Overwrite, LargeFileIsFlushedInStepsBehindTheNextWritesAndFinallyBeforeTheDelete) {
+TEST_F(Overwrite, LargeFileIsFlushedInStepsOnAHelperOneAtATimeAndLastBeforeTheDelete) {
     const std::uint64_t first = FlushPacer::InitialBytes;
     const std::uint64_t size = 5 * first + 1;
     const std::uint64_t total = size + 3; // whole 2-byte words over the file, and one more
@@ -585,6 +646,7 @@ TEST_F(Overwrite, LargeFileIsFlushedInStepsBehindTheNextWritesAndFinallyBeforeTh
     std::uint64_t written = 0;
     int inFlight = 0;
     int mostInFlight = 0;
+    bool flushedOnTheWritersThread = false;
     std::vector<std::uint64_t> writtenWhenFlushed; // 0 for the delete
     ScopedSeam<platform::WriteFileSignature> write(
         platform::WriteFileApi, [&](HANDLE file, const void* data, DWORD bytes, DWORD& done) {
@@ -593,29 +655,29 @@ TEST_F(Overwrite, LargeFileIsFlushedInStepsBehindTheNextWritesAndFinallyBeforeTh
             written += done;
             return ok;
         });
+    const DWORD writer = ::GetCurrentThreadId();
     ScopedSeam<platform::FlushFileBuffersSignature> flush(
         platform::FlushFileBuffersApi, [&](HANDLE) {
-            {
-                const std::lock_guard lock(mutex);
-                mostInFlight = std::max(mostInFlight, ++inFlight);
-            }
-            ::Sleep(20); // a slow disk, which the writer does not wait for
             const std::lock_guard lock(mutex);
-            --inFlight;
+            mostInFlight = std::max(mostInFlight, ++inFlight);
+            flushedOnTheWritersThread |= ::GetCurrentThreadId() == writer;
             writtenWhenFlushed.push_back(written);
+            --inFlight;
             return true;
         });
     ScopedSeam<platform::DeleteOpenFileSignature> observe(
         platform::DeleteOpenFileApi, [&](HANDLE file, const std::wstring& p) {
+            const std::lock_guard lock(mutex);
             writtenWhenFlushed.push_back(0);
             return platform::DeleteOpenFileDirect(file, p);
         });
 
     EXPECT_TRUE(OverwriteAndDelete(path, progress_));
     EXPECT_EQ(mostInFlight, 1);
+    EXPECT_FALSE(flushedOnTheWritersThread) << "the writes waited for the disk";
     ASSERT_GE(writtenWhenFlushed.size(), 4u) << "two steps at least, the last flush, the delete";
-    // The first step is the first megabyte; the next was written while it was being flushed.
-    EXPECT_GT(writtenWhenFlushed.front(), first);
+    EXPECT_GE(writtenWhenFlushed.front(), first);
+    EXPECT_TRUE(std::is_sorted(writtenWhenFlushed.begin(), writtenWhenFlushed.end() - 1));
     EXPECT_EQ(std::vector(writtenWhenFlushed.end() - 2, writtenWhenFlushed.end()),
               (std::vector<std::uint64_t>{total, 0}));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/product.h"
+#include "fakes.h"
 #include "platform/common_controls.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -34,5 +35,6 @@ int wmain(int argc, wchar_t** argv) {
         ADD_FAILURE() << "unexpected open-file dialog";
         return std::optional<std::vector<std::wstring>>{};
     });
+    vexlor::testing::Time(); // no test depends on how fast the machine runs
     return RUN_ALL_TESTS();
 }

@@ -25,6 +25,7 @@
 #include "temp_files.h"
 #include "ui/app_message.h"
 #include "ui/application.h"
+#include "ui/message_pump.h"
 #include "update/downloader.h"
 #include "update/update_check.h"
 #include "update/version_number.h"
@@ -308,14 +309,23 @@ TEST(StartUpSequence, DamagedTipPictureIsReportedAndTheTipsTheCheckAndTheCountGo
     testing::DeleteKeyTree(kSettingsKey);
 }
 
-TEST(StartUpSequence, ClosedWithinTheFirstSecondNothingHappens) {
+TEST(StartUpSequence, CreatingTheWindowOnlyArmsTheSecondsTimerAndClosingItEndsThere) {
     testing::DeleteKeyTree(kSettingsKey);
     {
         RecordedShell shell;
         wizard::TMainForm form;
+        const std::size_t armedBefore = testing::Time().Timers().size();
         form.Create();
-        testing::PumpFor(300);
+        const auto timers = testing::Time().Timers();
+        ASSERT_EQ(timers.size(), armedBefore + 1);
+        EXPECT_EQ(timers.back().window, form.Handle());
+        EXPECT_EQ(timers.back().id, UINT_PTR{wizard::TMainForm::IdTimerDialogs});
+        EXPECT_EQ(timers.back().milliseconds, 1000u);
+        ui::ProcessMessages(); // what creation queued
         EXPECT_TRUE(shell.calls.empty());
+    }
+    MSG quit; // the window's end asks the main loop to quit; no other test's loop
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     EXPECT_FALSE(testing::ReadRawValue(kSettingsKey, L"CountRuns").has_value());
     testing::DeleteKeyTree(kSettingsKey);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/clock.h"
+
 namespace vexlor::platform {
 namespace {
 
@@ -24,11 +26,10 @@ void AnswerSentAndPaint() {
 } // namespace
 
 void BusyAnswer::Tick() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - answered_ < kAnswerInterval)
+    if (SteadyNowApi() - answered_ < kAnswerInterval)
         return;
     AnswerSentAndPaint();
-    answered_ = std::chrono::steady_clock::now();
+    answered_ = SteadyNowApi();
 }
 
 } // namespace vexlor::platform

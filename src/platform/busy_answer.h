@@ -2,7 +2,7 @@
 // Keeps the window thread answering during work that holds it for a while, such as thousands
 // of chosen files taken into the list.
 
-#include <chrono>
+#include "platform/clock.h"
 
 namespace vexlor::platform {
 
@@ -15,7 +15,7 @@ public:
     void Tick();
 
 private:
-    std::chrono::steady_clock::time_point answered_{}; // long ago: the first tick answers
+    SteadyTime answered_{}; // long ago: the first tick answers
 };
 
 } // namespace vexlor::platform

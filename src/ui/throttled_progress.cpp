@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/clock.h"
+
 namespace vexlor::ui {
 
 void ThrottledProgress::Reset(int maximum) {
@@ -17,7 +19,7 @@ void ThrottledProgress::SetPosition(int position) {
 }
 
 void ThrottledProgress::ShowIfDue() {
-    if (changed_ && std::chrono::steady_clock::now() - lastShown_ >= Interval)
+    if (changed_ && platform::SteadyNowApi() - lastShown_ >= Interval)
         ShowNow();
 }
 
@@ -32,7 +34,7 @@ void ThrottledProgress::ShowNow() {
     if (shown_)
         shown_(position_, maximum_);
     changed_ = false;
-    lastShown_ = std::chrono::steady_clock::now();
+    lastShown_ = platform::SteadyNowApi();
 }
 
 } // namespace vexlor::ui

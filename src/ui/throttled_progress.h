@@ -5,6 +5,8 @@
 #include <chrono>
 #include <functional>
 
+#include "platform/clock.h"
+
 namespace vexlor::ui {
 
 // A progress bar that a long operation moves thousands of times a second. Every redraw of the
@@ -34,7 +36,7 @@ private:
     int position_ = 0;
     int shownMaximum_ = -1;
     bool changed_ = false;
-    std::chrono::steady_clock::time_point lastShown_{};
+    platform::SteadyTime lastShown_{};
 };
 
 } // namespace vexlor::ui

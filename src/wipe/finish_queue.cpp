@@ -1,15 +1,9 @@
 #include "wipe/finish_queue.h"
 
 #include "base/error.h"
+#include "wipe/answering_wait.h"
 
 namespace vexlor::wipe {
-namespace {
-
-// The window gets its messages at least this often while the queue is waited for, also when
-// none is waiting: the bars are redrawn from there.
-constexpr DWORD kAnswerMilliseconds = 20;
-
-} // namespace
 
 FinishQueue::FinishQueue(FileProgress& progress, std::size_t inFlight)
     : progress_(progress), inFlight_(inFlight < 1 ? 1 : inFlight),
@@ -110,11 +104,7 @@ void FinishQueue::WaitAnswering(const std::function<bool()>& done) {
             if (done())
                 return;
         }
-        const HANDLE event = finished_.Get();
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &event, kAnswerMilliseconds,
-                                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0)
-            progress_.ProcessMessages(); // a message, or time to redraw the bars
+        AwaitEventAnswering(finished_.Get(), progress_);
     }
 }
 

@@ -17,7 +17,9 @@
 
 #include "base/error.h"
 #include "base/handles.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
+#include "wipe/answering_wait.h"
 #include "wipe/finish_queue.h"
 #include "wipe/flush_pacer.h"
 
@@ -200,10 +202,10 @@ void WriteZeros(HANDLE file, DWORD bytes) {
 
 // Data that never reaches the disk is not overwritten, so a failed flush fails the overwrite.
 double FlushTimed(HANDLE file) {
-    const auto start = std::chrono::steady_clock::now();
+    const platform::SteadyTime start = platform::SteadyNowApi();
     if (!platform::FlushFileBuffersApi(file))
         throw Error(kWriteError);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double>(platform::SteadyNowApi() - start).count();
 }
 
 // The window gets its messages at most this often during an overwrite: often enough that it
@@ -215,7 +217,10 @@ constexpr auto kMessageInterval = std::chrono::milliseconds(10);
 class ZeroWriter {
 public:
     ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
-        : progress_(progress), shift_(BarShift(totalBytes)) {
+        : progress_(progress), shift_(BarShift(totalBytes)),
+          flushed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        if (!flushed_)
+            ThrowLastError(L"Cannot create an event.");
         progress_.ResetFileBar(BarValue(totalBytes, shift_));
     }
 
@@ -248,7 +253,11 @@ private:
     // one at a time, so that no step waits behind more than one other.
     void FlushBehind(HANDLE file, std::uint64_t bytes) {
         AwaitFlush();
-        flushing_ = std::async(std::launch::async, [file] { return FlushTimed(file); });
+        ::ResetEvent(flushed_.Get());
+        flushing_ = std::async(std::launch::async, [file, done = flushed_.Get()] {
+            const SetOnExit signal{done};
+            return FlushTimed(file);
+        });
         flushingBytes_ = bytes;
     }
 
@@ -256,26 +265,33 @@ private:
     void AwaitFlush() {
         if (!flushing_.valid())
             return;
-        while (flushing_.wait_for(kMessageInterval) == std::future_status::timeout)
-            progress_.ProcessMessages();
+        while (!AwaitEventAnswering(flushed_.Get(), progress_)) {
+        }
         pacer_.Record(flushingBytes_, flushing_.get());
     }
 
     void AnswerIfDue() {
-        const auto now = std::chrono::steady_clock::now();
+        const platform::SteadyTime now = platform::SteadyNowApi();
         if (now - messagesProcessed_ >= kMessageInterval) {
             progress_.ProcessMessages();
             messagesProcessed_ = now;
         }
     }
 
+    // Tells the window thread that a flush has returned, also with an error.
+    struct SetOnExit {
+        HANDLE event;
+        ~SetOnExit() { ::SetEvent(event); }
+    };
+
     FileProgress& progress_;
     const int shift_;
     FlushPacer pacer_;
     std::uint64_t done_ = 0;
+    UniqueHandleNull flushed_;     // set when the flush in flight has returned
     std::future<double> flushing_; // waited for by its destructor too, after an error
     std::uint64_t flushingBytes_ = 0;
-    std::chrono::steady_clock::time_point messagesProcessed_ = std::chrono::steady_clock::now();
+    platform::SteadyTime messagesProcessed_ = platform::SteadyNowApi();
 };
 
 bool DeleteWithRetries(const std::wstring& path) {
@@ -355,6 +371,12 @@ bool DataIsElsewhere(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kDataElsewhere);
 }
 
+std::mt19937 SeededGenerator() {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device()};
+    return std::mt19937(seed);
+}
+
 bool IsDeviceStem(std::wstring_view stem) {
     static constexpr std::array<std::wstring_view, 4> kPlain = {L"CON", L"PRN", L"AUX", L"NUL"};
     const auto upper = [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); };
@@ -381,7 +403,8 @@ bool IsDeviceName(std::wstring_view name) {
 std::wstring RandomFileName(std::size_t length) {
     static constexpr wchar_t kAlphabet[] =
         L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::mt19937 generator{std::random_device{}()};
+    // Helpers rename files at the same time: each thread draws from a generator of its own.
+    thread_local std::mt19937 generator = SeededGenerator();
     std::uniform_int_distribution<std::size_t> pick(0, std::size(kAlphabet) - 2);
     std::wstring name(length, L'\0');
     do {

@@ -6,6 +6,7 @@
 #include "base/resource_ids.h"
 #include "dialogs/dlg_about.h"
 #include "dialogs/dlg_answers.h"
+#include "platform/clock.h"
 #include "platform/dropped_files.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
@@ -204,7 +205,7 @@ void TMainForm::OnClose() {
 void TMainForm::FormCreate() {
     // The pages' tabs never show: pages change only through the navigation handlers.
     ShowPage(PageWelcome);
-    ::SetTimer(Handle(), IdTimerDialogs, 1000, nullptr);
+    platform::SetTimerApi(Handle(), IdTimerDialogs, 1000);
     // The folder's outcome is not checked: the update check creates it again when it needs it.
     settings::CreateDataFolder();
     // Rewritten at every start, so that a moved program or a changed value is put right.
