@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cwchar>
@@ -175,6 +176,43 @@ TEST_F(PictureFiles, BmpIcoAndTiffLoadThroughTheImagingComponent) {
     }
 }
 
+std::vector<std::uint8_t> LittleEndianWords(const std::vector<std::uint16_t>& words) {
+    std::vector<std::uint8_t> bytes;
+    for (const std::uint16_t word : words)
+        bytes.insert(bytes.end(), {std::uint8_t(word), std::uint8_t(word >> 8)});
+    return bytes;
+}
+
+TEST_F(PictureFiles, IconAndTiffSizesAreCheckedBeforeTheImagingComponentOpensThem) {
+    // One icon whose bitmap header declares 30000 x 30000 (the height counts the mask too).
+    std::vector<std::uint8_t> icon =
+        LittleEndianWords({0, 1, 1, 0, 0, 1, 32, 40, 0, 22, 0, 40, 0, 30000, 0, 60000, 0, 1, 32});
+    icon.resize(icon.size() + 24);
+    // A 1 x 1 grey TIFF in one tile of 32768 x 32768, its entries of tag, type (3 a short, 4 a
+    // long) and one value.
+    std::vector<std::uint16_t> words = {0x4949, 42, 8, 0, 9};
+    for (const auto [tag, type, value] : {std::array<std::uint16_t, 3>{256, 3, 1},
+                                          {257, 3, 1},
+                                          {258, 3, 8},
+                                          {262, 3, 1},
+                                          {277, 3, 1},
+                                          {322, 4, 32768},
+                                          {323, 4, 32768},
+                                          {324, 4, 122},
+                                          {325, 4, 1}})
+        words.insert(words.end(), {tag, type, 1, 0, value, 0});
+    words.insert(words.end(), {0, 0, 0x80});
+    const std::vector<std::uint8_t> tiff = LittleEndianWords(words);
+    for (const auto& [name, bytes] : {std::pair{L"huge.ico", icon}, {L"huge-tile.tif", tiff}}) {
+        const std::wstring path = folder_.PathOf(name);
+        WriteBytes(path, bytes);
+        const std::wstring text = ErrorOf([&] { LoadPictureFile(path); });
+        ExpectUnreadable(text, path);
+        EXPECT_NE(text.find(L"too large"), std::wstring::npos)
+            << std::string(text.begin(), text.end());
+    }
+}
+
 // Left half red, right half white, at width x height 96-dpi pixels.
 void ExpectRedLeftHalf(const Picture& picture, int width, int height) {
     ASSERT_EQ(picture.width, width);
@@ -295,6 +333,15 @@ TEST(ScalePicture, SameSizeKeepsThePixelsAndBadSizesThrow) {
     EXPECT_THROW(ScalePicture(picture, 0, 5), Error);
     EXPECT_THROW(ScalePicture(picture, MaxPictureSide + 1, 1), Error);
     EXPECT_THROW(ScalePicture(Picture{4, 2, {1, 2}}, 2, 2), Error);
+}
+
+TEST(ScalePicture, TheTargetAndTheFirstPassStayWithinThePictureBounds) {
+    // Both pictures are in bounds, but the first pass would hold 16384 x 16384 pixels (4 GB).
+    const Picture tall{2048, 16384, Pixels(std::size_t{2048} * 16384)};
+    const std::wstring text = ErrorOf([&] { ScalePicture(tall, 16384, 2048); });
+    EXPECT_EQ(text, L"Cannot scale a picture of 2048 x 16384 pixels to 16384 x 2048.");
+    // Each side of the target allowed, their product not.
+    EXPECT_THROW(ScalePicture(Picture{4, 2, RgbaPremultiplied}, 8192, 8192), Error);
 }
 
 } // namespace

@@ -60,16 +60,23 @@ private:
     png_image image_{};
 };
 
-bool SizeAllowed(std::int64_t width, std::int64_t height) {
-    return width > 0 && height > 0 && width <= MaxPictureSide && height <= MaxPictureSide &&
-           width * height <= MaxPicturePixels;
-}
-
 std::wstring SizeText(std::int64_t width, std::int64_t height) {
     return std::to_wstring(width) + L" x " + std::to_wstring(height);
 }
 
 } // namespace
+
+bool SizeAllowed(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= MaxPictureSide && height <= MaxPictureSide &&
+           width * height <= MaxPicturePixels;
+}
+
+bool IsWhole(const Picture& picture) {
+    // The size is checked first: only then can its product not overflow a 32-bit size_t.
+    return SizeAllowed(picture.width, picture.height) &&
+           picture.pixels.size() ==
+               static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+}
 
 void ThrowUnreadablePicture(const std::wstring& name, const std::wstring& reason) {
     throw Error(L"Cannot read the picture \"" + name + L"\": " + reason);
@@ -335,10 +342,9 @@ struct Channels {
 } // namespace
 
 Picture ScalePicture(const Picture& source, int width, int height) {
-    const bool sourceWhole = SizeAllowed(source.width, source.height) &&
-                             source.pixels.size() == static_cast<std::size_t>(source.width) *
-                                                         static_cast<std::size_t>(source.height);
-    if (!sourceWhole || !SizeAllowed(width, height))
+    // The first pass holds every source row at the target width, four floats a pixel: it is
+    // bounded like a picture of its own, or a tall picture made wide would take gigabytes.
+    if (!IsWhole(source) || !SizeAllowed(width, height) || !SizeAllowed(width, source.height))
         throw Error(L"Cannot scale a picture of " + SizeText(source.width, source.height) +
                     L" pixels to " + SizeText(width, height) + L".");
     const std::vector<Footprint> columns = Footprints(source.width, width);

@@ -20,6 +20,11 @@ struct Picture {
 inline constexpr int MaxPictureSide = 16384;
 inline constexpr std::int64_t MaxPicturePixels = std::int64_t{32} * 1024 * 1024;
 
+// True when width x height is positive and within those bounds.
+bool SizeAllowed(std::int64_t width, std::int64_t height);
+// True when the picture's size is allowed and its pixels fill it exactly.
+bool IsWhole(const Picture& picture);
+
 // Throws Error "Cannot read the picture "<name>": <reason>".
 [[noreturn]] void ThrowUnreadablePicture(const std::wstring& name, const std::wstring& reason);
 

@@ -2,9 +2,11 @@
 
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <utility>
@@ -55,6 +57,30 @@ std::wstring LowerCaseExtension(const std::wstring& path) {
     std::wstring extension = path.substr(dot + 1);
     ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
     return extension;
+}
+
+// ---- Numbers in the file, little-endian unless told ----
+
+std::uint16_t WordAt(Bytes data, std::size_t at) {
+    return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
+}
+std::uint32_t DwordAt(Bytes data, std::size_t at) {
+    return WordAt(data, at) | std::uint32_t{WordAt(data, at + 2)} << 16;
+}
+int ShortAt(Bytes data, std::size_t at) {
+    return static_cast<std::int16_t>(WordAt(data, at));
+}
+std::int32_t LongAt(Bytes data, std::size_t at) {
+    return static_cast<std::int32_t>(DwordAt(data, at));
+}
+std::uint16_t WordAt(Bytes data, std::size_t at, bool bigEndian) {
+    const std::uint16_t word = WordAt(data, at);
+    return bigEndian ? static_cast<std::uint16_t>(word >> 8 | word << 8) : word;
+}
+std::uint32_t DwordAt(Bytes data, std::size_t at, bool bigEndian) {
+    const std::uint32_t first = WordAt(data, at, bigEndian);
+    const std::uint32_t second = WordAt(data, at + 2, bigEndian);
+    return bigEndian ? first << 16 | second : second << 16 | first;
 }
 
 // ---- Bitmaps ----
@@ -119,13 +145,85 @@ Picture DecodeWithWic(Bytes data, const GUID& container, const std::wstring& nam
     return picture;
 }
 
+// Opening an icon decodes its picture whole, and opening a TIFF takes a buffer for one strip or
+// tile, at the sizes their headers declare and before the frame's size can be asked: under Wine
+// a 62-byte icon takes 3.6 GB. Those sizes are read from the file and checked first; what is
+// missing, zero or cut off is left for the imaging component to refuse.
+
+void CheckDeclaredSize(std::int64_t width, std::int64_t height, const std::wstring& name) {
+    CheckPictureSize(std::max<std::int64_t>(width, 1), std::max<std::int64_t>(height, 1), name);
+}
+
+// A PNG's size is in its header chunk; a bitmap's height counts the mask below the colours.
+void CheckIconImageSize(Bytes image, const std::wstring& name) {
+    static constexpr std::uint8_t pngSignature[] = {0x89, 'P', 'N', 'G'};
+    constexpr std::uint32_t coreHeaderSize = 12;
+    if (std::equal(std::begin(pngSignature), std::end(pngSignature), image.begin()))
+        CheckDeclaredSize(DwordAt(image, 16, true), DwordAt(image, 20, true), name);
+    else if (DwordAt(image, 0) == coreHeaderSize)
+        CheckDeclaredSize(WordAt(image, 4), WordAt(image, 6) / 2, name);
+    else
+        CheckDeclaredSize(std::abs(std::int64_t{LongAt(image, 4)}),
+                          std::abs(std::int64_t{LongAt(image, 8)}) / 2, name);
+}
+
+// Every picture of the icon's directory: a header of 6 bytes, then an entry of 16 for each.
+void CheckIconSizes(Bytes data, const std::wstring& name) {
+    constexpr std::size_t directorySize = 6;
+    constexpr std::size_t entrySize = 16;
+    constexpr std::size_t leastImageHeader = 24;
+    if (data.size() < directorySize)
+        return;
+    const std::size_t entriesEnd = directorySize + WordAt(data, 4) * entrySize;
+    for (std::size_t entry = directorySize; entry < entriesEnd && entry + entrySize <= data.size();
+         entry += entrySize) {
+        const std::size_t image = DwordAt(data, entry + 12);
+        if (image <= data.size() && data.size() - image >= leastImageHeader)
+            CheckIconImageSize(data.subspan(image), name);
+    }
+}
+
+// The first directory's picture and tile sizes: a count of 12-byte entries of tag, type, count
+// and value, a short value in the value's first two bytes.
+void CheckTiffSizes(Bytes data, const std::wstring& name) {
+    constexpr std::uint16_t bigTiff = 43;
+    constexpr std::uint16_t shortType = 3;
+    constexpr std::uint16_t longType = 4;
+    constexpr std::uint16_t tags[] = {256, 257, 322, 323}; // width, length, tile width, length
+    if (data.size() < 8)
+        return;
+    const bool bigEndian = data[0] == 'M';
+    if (WordAt(data, 2, bigEndian) == bigTiff) // not read by the imaging component of Windows
+        ThrowUnreadablePicture(name, L"BigTIFF files are not supported.");
+    const std::size_t directory = DwordAt(data, 4, bigEndian);
+    if (directory > data.size() - 2)
+        return;
+    std::int64_t sizes[std::size(tags)] = {};
+    const std::size_t count = WordAt(data, directory, bigEndian);
+    for (std::size_t i = 0, at = directory + 2; i < count && at + 12 <= data.size();
+         ++i, at += 12) {
+        const std::uint16_t* tag =
+            std::find(std::begin(tags), std::end(tags), WordAt(data, at, bigEndian));
+        const std::uint16_t type = WordAt(data, at + 2, bigEndian);
+        if (tag != std::end(tags) && (type == shortType || type == longType))
+            sizes[tag - tags] = type == shortType ? WordAt(data, at + 8, bigEndian)
+                                                  : DwordAt(data, at + 8, bigEndian);
+    }
+    CheckDeclaredSize(sizes[0], sizes[1], name);
+    if (!SizeAllowed(std::max<std::int64_t>(sizes[2], 1), std::max<std::int64_t>(sizes[3], 1)))
+        ThrowUnreadablePicture(name, L"its tiles are too large (" + std::to_wstring(sizes[2]) +
+                                         L" x " + std::to_wstring(sizes[3]) + L" pixels).");
+}
+
 Picture DecodeBmp(Bytes data, const std::wstring& name) {
     return DecodeWithWic(data, GUID_ContainerFormatBmp, name);
 }
 Picture DecodeIco(Bytes data, const std::wstring& name) {
+    CheckIconSizes(data, name);
     return DecodeWithWic(data, GUID_ContainerFormatIco, name);
 }
 Picture DecodeTiff(Bytes data, const std::wstring& name) {
+    CheckTiffSizes(data, name);
     return DecodeWithWic(data, GUID_ContainerFormatTiff, name);
 }
 
@@ -172,16 +270,6 @@ Picture DecodeEmf(Bytes data, const std::wstring& name) {
     const RECTL& frame = header.rclFrame;
     return RenderMetaFile(metafile.Get(), PixelsOf(double(frame.right) - frame.left),
                           PixelsOf(double(frame.bottom) - frame.top), name);
-}
-
-std::uint16_t WordAt(Bytes data, std::size_t at) {
-    return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
-}
-std::uint32_t DwordAt(Bytes data, std::size_t at) {
-    return WordAt(data, at) | std::uint32_t{WordAt(data, at + 2)} << 16;
-}
-int ShortAt(Bytes data, std::size_t at) {
-    return static_cast<std::int16_t>(WordAt(data, at));
 }
 
 // Where a WMF's records start and its size in pixels at 96 dpi (zero when it tells none).
@@ -287,9 +375,8 @@ UniqueBitmap CreateDib(int width, int height, void** bits) {
 }
 
 UniqueBitmap ToBitmap(const Picture& picture) {
-    if (picture.width <= 0 || picture.height <= 0 ||
-        picture.pixels.size() != std::size_t(picture.width) * std::size_t(picture.height))
-        throw Error(L"Cannot make a bitmap of an empty or incomplete picture.");
+    if (!IsWhole(picture))
+        throw Error(L"Cannot make a bitmap of an empty, incomplete or oversized picture.");
     void* bits = nullptr;
     UniqueBitmap bitmap = CreateTopDownDib(picture.width, picture.height, &bits);
     std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * 4);
