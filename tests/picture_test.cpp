@@ -280,7 +280,9 @@ TEST_F(PictureFiles, ExtensionPicksTheDecoderAndBadFilesAreRefused) {
         ExpectUnreadable(ErrorOf([&] { LoadPictureFile(path); }), path);
     }
     const std::wstring missing = folder_.PathOf(L"missing.png");
-    ExpectUnreadable(ErrorOf([&] { LoadPictureFile(missing); }), missing);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(missing); }),
+              L"Cannot read the file \"" + missing + L"\": " +
+                  vexlor::testing::SystemText(ERROR_FILE_NOT_FOUND));
     const std::wstring big = folder_.MakeFile(L"big.png", MaxPictureFileBytes + 1);
     const std::wstring text = ErrorOf([&] { LoadPictureFile(big); });
     EXPECT_NE(text.find(L"larger than 16 MiB"), std::wstring::npos);

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
@@ -14,6 +16,8 @@
 
 #include "base/error.h"
 #include "dialogs/tips.h"
+#include "pictures/picture_files.h"
+#include "platform/file_system.h"
 #include "temp_files.h"
 
 namespace vexlor::dialogs {
@@ -116,6 +120,42 @@ TEST_F(TipsFile, RefusesAFileOverOneMebibyteByName) {
     EXPECT_THAT(
         [&] { LoadTips(program_); },
         Throws<Error>(Property(&Error::Text, L"The file \"" + path + L"\" is larger than 1 MiB.")));
+}
+
+// The tips file and a tip's picture are read alike: cut short while they are read, or failing
+// to read, neither is taken in part, and the error names the file and the system's reason.
+TEST_F(TipsFile, TextAndPictureCutShortOrUnreadableAreRefusedAlike) {
+    const std::wstring tips = folder_.MakeFileWith(L"Answers.dat", "1 first\r\n0 second\r\n");
+    const std::vector<char> png =
+        vexlor::testing::ReadAll(std::wstring(VEXLOR_TEST_DATA_DIR) + L"/rgba.png");
+    const std::wstring picture = folder_.MakeFileWith(L"b.png", {png.data(), png.size()});
+    ASSERT_EQ(LoadTips(program_).size(), 2u);
+    ASSERT_EQ(pictures::LoadPictureFile(picture).pixels.size(), 8u);
+    const auto expectRefused = [&](const std::wstring& reason) {
+        for (const auto& [path, read] :
+             {std::pair<std::wstring, std::function<void()>>{tips, [&] { LoadTips(program_); }},
+              {picture, [&] { pictures::LoadPictureFile(picture); }}})
+            EXPECT_THAT(read, Throws<Error>(Property(&Error::Text, L"Cannot read the file \"" +
+                                                                       path + L"\": " + reason)));
+    };
+    {
+        // Each file ends after its first 8 bytes, whatever its size said.
+        platform::ScopedSeam<platform::ReadFileSignature> cut(
+            platform::ReadFileApi, [](HANDLE file, void* data, DWORD size, DWORD& read) {
+                LARGE_INTEGER at{};
+                ::SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT);
+                const auto left = static_cast<DWORD>(std::max<LONGLONG>(8 - at.QuadPart, 0));
+                return ::ReadFile(file, data, std::min(size, left), &read, nullptr) != FALSE;
+            });
+        expectRefused(L"it became shorter while it was read.");
+    }
+    platform::ScopedSeam<platform::ReadFileSignature> locked(
+        platform::ReadFileApi, [](HANDLE, void*, DWORD, DWORD& read) {
+            read = 0;
+            ::SetLastError(ERROR_LOCK_VIOLATION);
+            return false;
+        });
+    expectRefused(vexlor::testing::SystemText(ERROR_LOCK_VIOLATION));
 }
 
 // The file that ships: UTF-8 with a byte-order mark, CR LF, and pictures that exist.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "platform/file_system.h"
 #include "platform/resources.h"
 
 namespace vexlor::pictures {
@@ -20,34 +21,7 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// ---- Reading the file ----
-
-std::vector<std::uint8_t> ReadPictureBytes(const std::wstring& path) {
-    const std::wstring context = L"Cannot read the picture \"" + path + L"\":";
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        ThrowLastError(context);
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size))
-        ThrowLastError(context);
-    if (size.QuadPart > MaxPictureFileBytes)
-        ThrowUnreadablePicture(path, L"the file is larger than " +
-                                         std::to_wstring(MaxPictureFileBytes / (1024 * 1024)) +
-                                         L" MiB.");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                        &read, nullptr))
-            ThrowLastError(context);
-        if (read == 0)
-            ThrowUnreadablePicture(path, L"the file became shorter while it was read.");
-        done += read;
-    }
-    return bytes;
-}
+// ---- The file's name ----
 
 std::wstring LowerCaseExtension(const std::wstring& path) {
     const std::size_t dot = path.find_last_of(L'.');
@@ -350,7 +324,7 @@ Picture LoadPictureFile(const std::wstring& path) {
     if (!decoder)
         ThrowUnreadablePicture(path, L"only PNG, JPEG, BMP, ICO, TIFF, EMF and WMF pictures are "
                                      L"supported.");
-    const std::vector<std::uint8_t> bytes = ReadPictureBytes(path);
+    const std::vector<std::uint8_t> bytes = platform::ReadWholeFile(path, MaxPictureFileBytes);
     return decoder(bytes, path);
 }
 

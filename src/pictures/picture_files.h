@@ -12,7 +12,7 @@
 namespace vexlor::pictures {
 
 // Files larger than this are refused before they are read.
-inline constexpr std::int64_t MaxPictureFileBytes = std::int64_t{16} * 1024 * 1024;
+inline constexpr std::uint64_t MaxPictureFileBytes = std::uint64_t{16} * 1024 * 1024;
 
 // Reads a picture file; the extension, in any case, picks the decoder: png; jpg and jpeg; bmp,
 // ico, tif and tiff through the Windows Imaging Component (COM must be initialised on the

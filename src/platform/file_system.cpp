@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error.h"
 #include "base/handles.h"
 
 namespace vexlor::platform {
@@ -97,6 +98,52 @@ bool ListNamedStreams(HANDLE file, std::vector<NamedStream>& streams) {
     return true;
 }
 
+std::wstring ReadFailure(const std::wstring& path, const std::wstring& reason) {
+    return L"Cannot read the file \"" + path + L"\": " + reason;
+}
+
+// "1 MiB", "64 KiB" or "1000 bytes": the bound as a person would write it.
+std::wstring SizeText(std::uint64_t bytes) {
+    if (bytes != 0 && bytes % (1024 * 1024) == 0)
+        return std::to_wstring(bytes / (1024 * 1024)) + L" MiB";
+    if (bytes != 0 && bytes % 1024 == 0)
+        return std::to_wstring(bytes / 1024) + L" KiB";
+    return std::to_wstring(bytes) + L" bytes";
+}
+
+// Shared only with other readers; empty on failure, with the reason in GetLastError.
+UniqueFile OpenForReading(const std::wstring& path) {
+    return UniqueFile(
+        CreateFileApi(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+}
+
+std::vector<std::uint8_t> ReadOpenFile(HANDLE file, const std::wstring& path,
+                                       std::uint64_t maxBytes) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size))
+        throw Error(ReadFailure(path, SystemErrorText(::GetLastError())));
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        throw Error(L"The file \"" + path + L"\" is larger than " + SizeText(maxBytes) + L".");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD read = 0;
+        const auto wanted =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
+        if (!ReadFileApi(file, bytes.data() + done, wanted, read))
+            throw Error(ReadFailure(path, SystemErrorText(::GetLastError())));
+        // The share mode keeps writers out, so a file ends before its size only when it was cut
+        // all the same (on a share another machine serves) or its size was wrong. What was read
+        // is then not the file, and nothing after tells so: half a tips file shows its last tip
+        // cut off as if it were whole, half a picture may decode with a part of it missing, half
+        // a version file may name another version. Refused, each caller goes on without it, and
+        // the tips say why.
+        if (read == 0)
+            throw Error(ReadFailure(path, L"it became shorter while it was read."));
+        done += read;
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool AttributeTag::IsLink() const {
@@ -126,6 +173,11 @@ Seam<WriteFileSignature> WriteFileApi{
         written = 0;
         return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
     }};
+
+Seam<ReadFileSignature> ReadFileApi{[](HANDLE file, void* data, DWORD size, DWORD& read) {
+    read = 0;
+    return ::ReadFile(file, data, size, &read, nullptr) != FALSE;
+}};
 
 Seam<FlushFileBuffersSignature> FlushFileBuffersApi{
     [](HANDLE file) { return ::FlushFileBuffers(file) != FALSE; }};
@@ -179,6 +231,25 @@ bool RenameOpenFileDirect(HANDLE file, const std::wstring&, const std::wstring& 
     std::copy(native.begin(), native.end(), info->FileName);
     return ::SetFileInformationByHandle(file, FileRenameInfo, info,
                                         static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFileIfPresent(const std::wstring& path,
+                                                                std::uint64_t maxBytes) {
+    const UniqueFile file = OpenForReading(path);
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        throw Error(ReadFailure(path, SystemErrorText(code)));
+    }
+    return ReadOpenFile(file.Get(), path, maxBytes);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path, std::uint64_t maxBytes) {
+    const UniqueFile file = OpenForReading(path);
+    if (!file)
+        throw Error(ReadFailure(path, SystemErrorText(::GetLastError())));
+    return ReadOpenFile(file.Get(), path, maxBytes);
 }
 
 PathKind ProbePath(const std::wstring& path) {

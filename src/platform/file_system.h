@@ -1,14 +1,16 @@
 #pragma once
-// The file operations of the wipe. Tests replace them to inject failures, to watch a file just
-// before it is deleted and to count delete attempts, to play file systems this one is not
-// (streams, links, compressed and cloud files), and replace Sleep so that a refused delete
-// does not hold a test up for five seconds. Every path is passed to the system in its
+// The file operations of the wipe, and the reading of the program's own files. Tests replace
+// them to inject failures, to watch a file just before it is deleted and to count delete
+// attempts, to play file systems this one is not (streams, links, compressed and cloud files),
+// to cut a file short while it is read, and replace Sleep so that a refused delete does not
+// hold a test up for five seconds. Every path is passed to the system in its
 // extended-length form, so that paths of any length work and name exactly the file the user
 // chose; callers and fakes see the path as the user chose it.
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,11 @@ extern Seam<CreateFileSignature> CreateFileApi;
 // WriteFile at the current position; `written` receives the number of bytes stored.
 using WriteFileSignature = bool(HANDLE file, const void* data, DWORD size, DWORD& written);
 extern Seam<WriteFileSignature> WriteFileApi;
+
+// ReadFile at the current position; `read` receives the number of bytes read, zero at the end
+// of the file.
+using ReadFileSignature = bool(HANDLE file, void* data, DWORD size, DWORD& read);
+extern Seam<ReadFileSignature> ReadFileApi;
 
 using FlushFileBuffersSignature = bool(HANDLE file);
 extern Seam<FlushFileBuffersSignature> FlushFileBuffersApi;
@@ -79,6 +86,15 @@ using DeleteOpenFileSignature = bool(HANDLE file, const std::wstring& path);
 extern Seam<DeleteOpenFileSignature> DeleteOpenFileApi;
 // The real mark, for fakes that watch it and pass it on.
 bool DeleteOpenFileDirect(HANDLE file, const std::wstring& path);
+
+// The whole of a file of the program's own (its tips, their pictures, the version file). Others
+// may go on reading it but none may be writing it, so a half-written file is refused rather
+// than read. A file larger than `maxBytes`, one that ends before its size, and any failure
+// throw an Error naming the file; nothing when there is no file at `path`.
+std::optional<std::vector<std::uint8_t>> ReadWholeFileIfPresent(const std::wstring& path,
+                                                                std::uint64_t maxBytes);
+// As ReadWholeFileIfPresent, but a missing file throws too.
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path, std::uint64_t maxBytes);
 
 enum class PathKind {
     File,

@@ -16,9 +16,7 @@ namespace vexlor::platform {
 // through MultiByteToWideChar; UTF-16 as base/text_lines.h reads it.
 std::wstring WidenWithSystem(std::span<const std::uint8_t> body, TextEncoding encoding);
 
-// The lines of the file at `path`. Others may go on reading it but none may be writing it, so
-// a half-written file is refused rather than read. A file larger than `maxBytes` and any
-// failure throw an Error naming the file.
+// The lines of the file at `path`, read as ReadWholeFile (platform/file_system.h) reads it.
 std::vector<std::wstring> ReadTextLines(const std::wstring& path, std::uint64_t maxBytes);
 
 // As ReadTextLines, but nothing when there is no file at `path`.
