@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 
 #include "base/error.h"
@@ -20,19 +22,29 @@ using testing::LoopbackServer;
 using testing::ReadAll;
 using testing::TempFolder;
 using Ending = LoopbackServer::Ending;
+using namespace std::chrono_literals;
 
 const std::string kOk = "HTTP/1.1 200 OK\r\n";
 
 class Download : public ::testing::Test {
 protected:
     // The error's text, or nothing when the download succeeded.
-    std::wstring Attempt(const std::wstring& url) {
+    std::wstring Attempt(const std::wstring& url, const HttpLimits& limits = {}) {
         try {
-            DownloadFile(url, path_);
+            DownloadFile(url, path_, limits);
             return L"";
         } catch (const Error& error) {
             return error.Text();
         }
+    }
+    // The same from `server`, which may hold the download: one that has not ended after 30 s
+    // is a failure, and stopping the server ends it.
+    std::wstring AttemptHeld(LoopbackServer& server, const HttpLimits& limits) {
+        auto attempt =
+            std::async(std::launch::async, [&] { return Attempt(server.Url(L"/"), limits); });
+        EXPECT_TRUE(attempt.wait_for(30s) == std::future_status::ready) << "no end after 30 s";
+        server.Stop();
+        return attempt.get();
     }
     // An older file where the download goes, 10 bytes 'o'.
     void MakeOldFile() {
@@ -126,6 +138,23 @@ TEST_F(Download, EndlessHeaderLineFailsAtTheLineBound) {
     LoopbackServer server({kOk + "X-Endless: ", std::string(64 * 1024, 'a')}, Ending::Endless);
     EXPECT_EQ(Attempt(server.Url(L"/")), L"The server's answer has a line longer than 8192 bytes.");
     EXPECT_EQ(FileContent(), "");
+}
+
+TEST_F(Download, ServerThatFallsSilentIsAFailureAtTheReceiveLimit) {
+    const std::wstring silent = L"The server \"127.0.0.1\" has sent nothing for too long.";
+    LoopbackServer mute({}, Ending::Stall);
+    EXPECT_EQ(AttemptHeld(mute, {.receive = 200ms}), silent);
+    EXPECT_EQ(FileContent(), "");
+
+    LoopbackServer stalled({kOk + "Content-Length: 99\r\n\r\nversion"}, Ending::Stall);
+    EXPECT_EQ(AttemptHeld(stalled, {.receive = 200ms}), silent);
+    EXPECT_EQ(FileContent(), "version");
+}
+
+TEST_F(Download, AnswerThatNeverEndsIsAFailureAtTheExchangeLimit) {
+    LoopbackServer trickle({kOk + "\r\n", "x"}, Ending::Trickle);
+    EXPECT_EQ(AttemptHeld(trickle, {.exchange = 200ms}),
+              L"The server \"127.0.0.1\" has taken too long over its answer.");
 }
 
 TEST_F(Download, UnreachableServersAreFailures) {

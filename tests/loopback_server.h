@@ -53,7 +53,9 @@ public:
     enum class Ending {
         Close,         // closes the connection after the last part
         WaitForClient, // keeps it open until the client closes it (at most 5 s)
+        Stall,         // keeps it open, silent, until the client closes it or the server stops
         Endless,       // repeats the last part until the client goes away
+        Trickle,       // the same, one part every 5 ms, until the client goes or the server stops
     };
 
     explicit LoopbackServer(std::vector<std::string> answer, Ending ending = Ending::Close,
@@ -120,13 +122,19 @@ private:
                 ::Sleep(30);
             Send(connection, answer_[part]);
         }
-        if (ending_ == Ending::Endless) {
+        if (ending_ == Ending::Endless || ending_ == Ending::Trickle) {
             std::size_t sent = 0; // a bound of its own, should the client never go away
-            while (!stopping_ && sent < (256u << 20) && Send(connection, answer_.back()))
+            while (!stopping_ && sent < (256u << 20) && Send(connection, answer_.back())) {
                 sent += answer_.back().size();
+                if (ending_ == Ending::Trickle)
+                    ::Sleep(5);
+            }
         } else if (ending_ == Ending::WaitForClient) {
             for (int wait = 0; wait < 50 && !clientClosedFirst_; ++wait)
                 clientClosedFirst_ = Readable(connection, 100) && !Receive(connection);
+        } else if (ending_ == Ending::Stall) {
+            while (!stopping_ && !clientClosedFirst_)
+                clientClosedFirst_ = Readable(connection, 50) && !Receive(connection);
         }
         ::shutdown(connection, SD_SEND);
     }

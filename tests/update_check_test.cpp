@@ -43,17 +43,6 @@ using testing::RecordedShell;
 
 const SYSTEMTIME kNow = MakeTime(2026, 12, 9, 12);
 
-// Serves this thread's messages until `done`, for at most `milliseconds`.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > milliseconds)
-            return false;
-        testing::PumpFor(10);
-    }
-    return true;
-}
-
 void StoreLastUpdate(double date) {
     Bytes bytes(sizeof(date));
     std::memcpy(bytes.data(), &date, sizeof(date));
@@ -142,14 +131,16 @@ TEST(UpdatePrompt, OnlyANewerVersionAsksOwnedByTheApplicationAndYesOpensTheInsta
     }
 }
 
-// Runs a check against `site` to `target` and serves the GUI thread until it has ended.
-void RunCheck(TDownLoader& loader, const testing::LoopbackServer& site,
+// Runs a check against `site` to `target` and serves the GUI thread until it has ended;
+// false when it has not within 20 s.
+bool RunCheck(TDownLoader& loader, const testing::LoopbackServer& site,
               const std::wstring& target) {
     loader.FURL = site.Url(L"/upd/updates.txt");
     loader.FToFolder = target;
     loader.Synchronize = ui::RunOnGuiThread;
     loader.Start();
-    PumpUntil([&] { return ::WaitForSingleObject(loader.Thread(), 0) == WAIT_OBJECT_0; }, 20000);
+    return testing::DispatchUntil(
+        [&] { return ::WaitForSingleObject(loader.Thread(), 0) == WAIT_OBJECT_0; });
 }
 
 TEST(UpdateWorker, RecordsTheCheckFirstFetchesTheFileAndHandsTheEndToTheGuiThread) {
@@ -165,7 +156,7 @@ TEST(UpdateWorker, RecordsTheCheckFirstFetchesTheFileAndHandsTheEndToTheGuiThrea
     TDownLoader loader;
     DWORD handlerThread = 0;
     loader.OnTerminate = [&] { handlerThread = ::GetCurrentThreadId(); };
-    RunCheck(loader, site, folder.PathOf(L"sub\\updates.txt"));
+    ASSERT_TRUE(RunCheck(loader, site, folder.PathOf(L"sub\\updates.txt"))) << "no end";
 
     ASSERT_EQ(writes.Names(), std::vector<std::wstring>{L"LastUpdate"});
     EXPECT_FALSE(requestBeforeRecord) << "the check was recorded after the download began";
@@ -192,7 +183,7 @@ TEST(UpdateWorker, HandlerIsServedWhileAModalDialogIsOpen) {
     loader.Synchronize = ui::RunOnGuiThread;
     loader.Start();
     dialog.ShowModal(); // the check ends meanwhile
-    ::WaitForSingleObject(loader.Thread(), 20000);
+    ASSERT_EQ(::WaitForSingleObject(loader.Thread(), 20000), WAIT_OBJECT_0) << "no end";
     EXPECT_TRUE(dialogOpenAtThePrompt);
     EXPECT_EQ(boxes.calls.size(), 1u);
 }
@@ -233,10 +224,9 @@ TEST(StartUpSequence, WelcomePageThenTipsThenTheCheckAndLastTheCount) {
     EXPECT_FALSE(atTheTips.counted) << "the run counted before the tips";
     EXPECT_EQ(atTheTips.lastUpdate->data, lastCheck->data) << "the check began before the tips";
     EXPECT_EQ(testing::ReadRawValue(kSettingsKey, L"CountRuns")->data, (Bytes{2, 0, 0, 0}));
-    EXPECT_TRUE(PumpUntil(
-        [&] { return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data; },
-        5000))
-        << "no check after the tips";
+    EXPECT_TRUE(testing::DispatchUntil([&] {
+        return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data;
+    })) << "no check after the tips";
     testing::DeleteKeyTree(kSettingsKey);
 }
 
@@ -302,17 +292,16 @@ TEST(StartUpSequence, DamagedTipPictureIsReportedAndTheTipsTheCheckAndTheCountGo
     EXPECT_EQ(atTheDamagedTip.boxesAfterAnotherTip, 2u) << "\"Хочу еще!\" drew no tip";
     EXPECT_TRUE(atTheDamagedTip.shownAfterAnotherTip);
     EXPECT_EQ(testing::ReadRawValue(kSettingsKey, L"CountRuns")->data, (Bytes{6, 0, 0, 0}));
-    EXPECT_TRUE(PumpUntil(
-        [&] { return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data; },
-        5000))
-        << "no check after the tips";
+    EXPECT_TRUE(testing::DispatchUntil([&] {
+        return testing::ReadRawValue(kSettingsKey, L"LastUpdate")->data != lastCheck->data;
+    })) << "no check after the tips";
     testing::DeleteKeyTree(kSettingsKey);
 }
 
 TEST(StartUpSequence, CreatingTheWindowOnlyArmsTheSecondsTimerAndClosingItEndsThere) {
     testing::DeleteKeyTree(kSettingsKey);
+    RecordedShell shell;
     {
-        RecordedShell shell;
         wizard::TMainForm form;
         const std::size_t armedBefore = testing::Time().Timers().size();
         form.Create();

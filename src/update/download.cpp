@@ -46,7 +46,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 } // namespace
 
-void DownloadFile(const std::wstring& url, const std::wstring& filePath) {
+void DownloadFile(const std::wstring& url, const std::wstring& filePath, const HttpLimits& limits) {
     const std::wstring folder = FolderOf(filePath);
     if (!folder.empty())
         settings::CreateFolderPath(folder); // a folder that cannot be made fails the creation below
@@ -56,7 +56,7 @@ void DownloadFile(const std::wstring& url, const std::wstring& filePath) {
     if (!file)
         ThrowLastError(L"Cannot create file \"" + filePath + L"\".");
     FileSink sink(file.Get(), filePath);
-    HttpGet(url, sink);
+    HttpGet(url, sink, limits);
 }
 
 } // namespace vexlor::update

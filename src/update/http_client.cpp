@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cwchar>
 #include <cwctype>
 #include <memory>
@@ -18,6 +19,26 @@ namespace {
 
 constexpr wchar_t kScheme[] = L"http://";
 constexpr std::size_t kReceiveBufferBytes = 16 * 1024;
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+// The moment the whole exchange must be over.
+class Deadline {
+public:
+    explicit Deadline(Milliseconds span) : end_(Clock::now() + span) {}
+    Milliseconds Left() const {
+        return std::max(Milliseconds(0),
+                        std::chrono::duration_cast<Milliseconds>(end_ - Clock::now()));
+    }
+
+private:
+    Clock::time_point end_;
+};
+
+timeval ToTimeval(Milliseconds span) {
+    return {static_cast<long>(span.count() / 1000), static_cast<long>(span.count() % 1000 * 1000)};
+}
 
 [[noreturn]] void ThrowBadAddress(const std::wstring& url) {
     throw Error(L"\"" + url + L"\" is not an http:// address that can be fetched.");
@@ -92,16 +113,47 @@ AddressList Resolve(const HttpAddress& address) {
     return AddressList(list);
 }
 
+// Connects without waiting longer than `wait`: 0, or the socket error. A blocking connect
+// would wait for as long as the system tries. The socket is left blocking, since every later
+// wait is a select before the call.
+int ConnectWithin(SOCKET socket, const addrinfo& entry, Milliseconds wait) {
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0)
+        return ::WSAGetLastError();
+    if (::connect(socket, entry.ai_addr, static_cast<int>(entry.ai_addrlen)) != 0) {
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+            return ::WSAGetLastError();
+        fd_set connected;
+        FD_ZERO(&connected);
+        FD_SET(socket, &connected);
+        fd_set failed = connected;
+        timeval timeout = ToTimeval(wait); // mingw-w64 declares select with a non-const one
+        const int ready = ::select(0, nullptr, &connected, &failed, &timeout);
+        if (ready == SOCKET_ERROR)
+            return ::WSAGetLastError();
+        if (ready == 0)
+            return WSAETIMEDOUT;
+        int error = 0;
+        int size = sizeof(error);
+        if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+            return ::WSAGetLastError();
+        if (error != 0)
+            return error;
+    }
+    u_long blocking = 0;
+    return ::ioctlsocket(socket, FIONBIO, &blocking) == 0 ? 0 : ::WSAGetLastError();
+}
+
 // Tries each address of the host in turn; the last refusal is the one reported.
-UniqueSocket Connect(const HttpAddress& address) {
+UniqueSocket Connect(const HttpAddress& address, Milliseconds limit, const Deadline& deadline) {
     const AddressList list = Resolve(address);
     int error = WSAHOST_NOT_FOUND;
     for (const addrinfo* entry = list.get(); entry; entry = entry->ai_next) {
         UniqueSocket socket(::socket(entry->ai_family, entry->ai_socktype, entry->ai_protocol));
-        if (socket &&
-            ::connect(socket.Get(), entry->ai_addr, static_cast<int>(entry->ai_addrlen)) == 0)
+        error = socket ? ConnectWithin(socket.Get(), *entry, std::min(limit, deadline.Left()))
+                       : ::WSAGetLastError();
+        if (error == 0)
             return socket;
-        error = ::WSAGetLastError();
     }
     throw Error(L"Cannot connect to the server \"" + WidenAscii(address.host) + L":" +
                 std::to_wstring(address.port) + L"\". " +
@@ -114,6 +166,29 @@ UniqueSocket Connect(const HttpAddress& address) {
                 SystemErrorText(static_cast<unsigned long>(error)));
 }
 
+// Returns once the next bytes can be read, or the connection has ended; throws when the
+// receive limit or the exchange's deadline comes first.
+void AwaitBytes(SOCKET socket, const HttpLimits& limits, const Deadline& deadline,
+                const HttpAddress& address) {
+    const Milliseconds left = deadline.Left();
+    const Milliseconds wait = std::min(limits.receive, left);
+    if (wait.count() > 0) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket, &readable);
+        timeval timeout = ToTimeval(wait); // mingw-w64 declares select with a non-const one
+        const int ready = ::select(0, &readable, nullptr, nullptr, &timeout);
+        if (ready == SOCKET_ERROR)
+            ThrowConnectionLost(address);
+        if (ready > 0)
+            return;
+    }
+    const std::wstring server = L"The server \"" + WidenAscii(address.host) + L"\" ";
+    throw Error(server + (wait < left ? L"has sent nothing for too long."
+                                      : L"has taken too long over its answer."));
+}
+
+// The request is a few hundred bytes, which a new connection's buffer always takes at once.
 void SendAll(SOCKET socket, const std::string& bytes, const HttpAddress& address) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
@@ -159,10 +234,12 @@ std::wstring FailureText(const ResponseParser& parser) {
     return L"The server's answer cannot be read.";
 }
 
-void ReceiveResponse(SOCKET socket, BodySink& sink, const HttpAddress& address) {
+void ReceiveResponse(SOCKET socket, BodySink& sink, const HttpAddress& address,
+                     const HttpLimits& limits, const Deadline& deadline) {
     ResponseParser parser(sink);
     auto buffer = std::make_unique<char[]>(kReceiveBufferBytes);
     while (parser.State() == ResponseState::NeedMore) {
+        AwaitBytes(socket, limits, deadline, address);
         const int received = ::recv(socket, buffer.get(), static_cast<int>(kReceiveBufferBytes), 0);
         if (received == SOCKET_ERROR)
             ThrowConnectionLost(address);
@@ -208,12 +285,13 @@ std::string BuildGetRequest(const HttpAddress& address) {
            "\r\n";
 }
 
-void HttpGet(const std::wstring& url, BodySink& sink) {
+void HttpGet(const std::wstring& url, BodySink& sink, const HttpLimits& limits) {
+    const Deadline deadline(limits.exchange);
     const HttpAddress address = ParseHttpUrl(url);
     const WinsockSession winsock;
-    const UniqueSocket socket = Connect(address);
+    const UniqueSocket socket = Connect(address, limits.connect, deadline);
     SendAll(socket.Get(), BuildGetRequest(address), address);
-    ReceiveResponse(socket.Get(), sink, address);
+    ReceiveResponse(socket.Get(), sink, address, limits, deadline);
 }
 
 } // namespace vexlor::update

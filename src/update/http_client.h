@@ -1,6 +1,7 @@
 #pragma once
 // A plain HTTP/1.1 GET over a direct TCP connection: no TLS, no proxy, no redirects.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -23,10 +24,18 @@ HttpAddress ParseHttpUrl(const std::wstring& url);
 // The exact bytes of the GET request for `address`.
 std::string BuildGetRequest(const HttpAddress& address);
 
+// How long a fetch may wait, so that a server that says nothing, or trickles its answer, cannot
+// hold the caller for ever.
+struct HttpLimits {
+    std::chrono::milliseconds connect = std::chrono::seconds(30); // for the connection
+    std::chrono::milliseconds receive = std::chrono::seconds(30); // for each next byte
+    std::chrono::milliseconds exchange = std::chrono::minutes(2); // for the whole fetch
+};
+
 // Fetches `url` from its server's IPv4 address and hands the body of a 2xx answer to `sink`
-// as it arrives. Blocks as long as the server keeps the connection open without answering.
-// Throws an Error when the host is unknown, the connection fails or is lost, the status is
-// not 2xx (its number is in the text), or the answer is malformed or exceeds the bounds.
-void HttpGet(const std::wstring& url, BodySink& sink);
+// as it arrives. Throws an Error when the host is unknown, the connection fails or is lost, a
+// limit runs out, the status is not 2xx (its number is in the text), or the answer is
+// malformed or exceeds the bounds. The name lookup itself is the system's and has its own.
+void HttpGet(const std::wstring& url, BodySink& sink, const HttpLimits& limits = {});
 
 } // namespace vexlor::update
