@@ -162,8 +162,8 @@ TEST(DefaultErrorBox, PainterOrPanelThatThrowsShowsTheBoxAndTheProgramGoesOn) {
                 : window.Handle();
         const HWND control = FailingControl(parent, place == LabelOnWindow);
         ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
-        vexlor::testing::PumpFor(50);
-        boxes.calls.clear();
+        ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        boxes.calls.clear(); // those of the first paint
         ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         ASSERT_EQ(boxes.calls.size(), 1u) << "one box for one failed paint";
         EXPECT_EQ(boxes.calls[0].text,

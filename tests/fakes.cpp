@@ -171,16 +171,4 @@ bool DispatchUntil(const std::function<bool()>& done, DWORD guardMilliseconds) {
     return true;
 }
 
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < milliseconds);
-}
-
 } // namespace vexlor::testing

@@ -106,9 +106,6 @@ void PostCall(std::function<void()> call);
 // test asserts that it did).
 bool DispatchUntil(const std::function<bool()>& done, DWORD guardMilliseconds = 60000);
 
-// Dispatches queued messages for up to `milliseconds`.
-void PumpFor(DWORD milliseconds);
-
 // Drops `paths` on `window` as Explorer does: a real WM_DROPFILES with a DROPFILES block of
 // wide names, which the window owns from then on.
 void SendDrop(HWND window, const std::vector<std::wstring>& paths);

@@ -47,7 +47,7 @@ TEST(PlantedDll, BesideTheProgramIsNotLoaded) {
     const HWND window = WaitForWindow(process.Id(), L"TMainForm", L"Vexlor", 30000);
     ASSERT_NE(window, nullptr) << "the program did not show its window";
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    process.WaitForExit(30000);
+    ASSERT_EQ(process.WaitForExit(30000), 0u) << "the program did not end on close";
 
     EXPECT_FALSE(Exists(planted + L".loaded")) << "the planted DLL was loaded";
     // The DLL does leave its marker where it is loaded (under a name Wine has no DLL of).
