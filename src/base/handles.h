@@ -56,6 +56,9 @@ inline void DeleteGdi(HGDIOBJ h) {
 inline void DeleteEnhMetaFileHandle(HENHMETAFILE h) {
     ::DeleteEnhMetaFile(h);
 }
+inline void Unhook(HHOOK h) {
+    ::UnhookWindowsHookEx(h);
+}
 } // namespace detail
 
 using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernel>;
@@ -67,6 +70,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdi>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdi>;
 using UniquePen = UniqueHandle<HPEN, detail::DeleteGdi>;
 using UniqueEnhMetaFile = UniqueHandle<HENHMETAFILE, detail::DeleteEnhMetaFileHandle>;
+using UniqueHook = UniqueHandle<HHOOK, detail::Unhook>;
 
 // Owns one reference to a COM object.
 template <typename T> class UniqueCom {

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/error.h"
 #include "base/handles.h"
@@ -16,8 +18,6 @@
 namespace vexlor::skin {
 
 struct SkinnedMenu::Item {
-    static constexpr unsigned kMark = 0x564D4E55; // tells our items from anyone else's
-    unsigned mark = kMark;
     std::wstring text;
     int glyph = -1;
     bool topLevel = false;
@@ -38,6 +38,8 @@ constexpr int kSeparatorHeight = 9;
 using Item = SkinnedMenu::Item;
 
 constexpr UINT_PTR kPopupSubclassId = 0x564D; // "VM"
+
+thread_local int liveHooks = 0; // for LiveMenuHooks
 
 // The frame of an open drop-down: the system draws it in its own colours, in the non-client
 // area or (Wine) as the outer ring of the client area; the skin's goes over it. The items
@@ -65,15 +67,20 @@ void PaintPopupFrame(HWND popup) {
     ::ReleaseDC(popup, dc);
 }
 
+HMENU ShownMenu(HWND popup) {
+    return reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+}
+
 LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR) noexcept {
+                               DWORD_PTR menu) noexcept {
     const LRESULT result = platform::DefSubclass(popup, message, wParam, lParam);
     switch (message) {
     case WM_NCPAINT:
     case WM_PAINT:
     case WM_PRINT:
     case WM_SHOWWINDOW:
-        ui::Guard([popup] { PaintPopupFrame(popup); });
+        if (reinterpret_cast<const SkinnedMenu*>(menu)->Owns(ShownMenu(popup)))
+            ui::Guard([popup] { PaintPopupFrame(popup); });
         break;
     case WM_NCDESTROY:
         platform::RemoveSubclass(popup, &PopupSubclass, id);
@@ -84,24 +91,11 @@ LRESULT CALLBACK PopupSubclass(HWND popup, UINT message, WPARAM wParam, LPARAM l
     return result;
 }
 
-// Drop-downs are windows of the system's class "#32768", made by this thread when a menu
-// opens: each gets the skin's frame as it is created.
-LRESULT CALLBACK WatchPopups(int code, WPARAM wParam, LPARAM lParam) noexcept {
-    if (code == HCBT_CREATEWND) {
-        const auto* created = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
-        const LPCWSTR className = created->lpcs->lpszClass;
-        // The class comes as the atom 32768 or as its name.
-        if (className == MAKEINTATOM(32768) ||
-            (!IS_INTRESOURCE(className) && std::wstring_view(className) == L"#32768"))
-            platform::SetSubclass(reinterpret_cast<HWND>(wParam), &PopupSubclass, kPopupSubclassId,
-                                  0);
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-const Item* ItemOf(ULONG_PTR data) {
-    const auto* item = reinterpret_cast<const Item*>(data);
-    return item && item->mark == Item::kMark ? item : nullptr;
+bool IsPopupMenuWindow(const CREATESTRUCTW& created) {
+    // The class comes as the atom 32768 or as its name.
+    const LPCWSTR className = created.lpszClass;
+    return className == MAKEINTATOM(32768) ||
+           (!IS_INTRESOURCE(className) && std::wstring_view(className) == L"#32768");
 }
 
 int DpiOf(const Item& item) {
@@ -191,7 +185,95 @@ void DrawPopupItem(const DRAWITEMSTRUCT& draw, const Item& item, const MenuStyle
              DT_LEFT, draw.itemState);
 }
 
+void Measure(MEASUREITEMSTRUCT& measure, const Item& item) {
+    if (item.separator) {
+        measure.itemWidth = 0;
+        measure.itemHeight = static_cast<UINT>(Scaled(item, kSeparatorHeight));
+        return;
+    }
+    const SIZE text = ui::MeasureText(MenuFont(item), Shown(item.text));
+    if (item.topLevel) {
+        measure.itemWidth = static_cast<UINT>(text.cx + 2 * Scaled(item, kBarItemPadding));
+        measure.itemHeight = static_cast<UINT>(text.cy + Scaled(item, 6));
+        return;
+    }
+    measure.itemWidth = static_cast<UINT>(ColumnWidth(item) + Scaled(item, kTextGap) + text.cx +
+                                          Scaled(item, kRightPadding));
+    measure.itemHeight = static_cast<UINT>(std::max<int>(
+        item.glyphs->Size() + Scaled(item, kColumnPadding), text.cy + Scaled(item, 10)));
+}
+
+void Draw(const DRAWITEMSTRUCT& draw, const Item& item) {
+    const MenuStyle& style = ActiveSkin().icoLine;
+    if (item.topLevel)
+        DrawBarItem(draw, item, style);
+    else
+        DrawPopupItem(draw, item, style);
+    // Nothing of the system's may follow: no check mark, no submenu arrow in its colours.
+    ::ExcludeClipRect(draw.hDC, draw.rcItem.left, draw.rcItem.top, draw.rcItem.right,
+                      draw.rcItem.bottom);
+}
+
 } // namespace
+
+// Lives from the moment one of the menu's drop-downs is about to open to the end of the menu
+// loop: a hook on this thread gives the skin's frame to the drop-down windows made for the
+// menu. Windows made for other menus (the system menu, a control's context menu) are left
+// alone, as is everything once the menu is closed.
+class SkinnedMenu::PopupWatch {
+public:
+    explicit PopupWatch(const SkinnedMenu& menu)
+        : menu_(menu), previous_(std::exchange(current_, this)),
+          hook_(::SetWindowsHookExW(WH_CBT, &Watch, nullptr, ::GetCurrentThreadId())) {
+        if (hook_)
+            ++liveHooks;
+    }
+    PopupWatch(const PopupWatch&) = delete;
+    PopupWatch& operator=(const PopupWatch&) = delete;
+    ~PopupWatch() {
+        if (hook_)
+            --liveHooks;
+        current_ = previous_;
+        // Their subclasses point at the menu: none outlasts the watch.
+        for (const HWND popup : popups_)
+            if (::IsWindow(popup))
+                platform::RemoveSubclass(popup, &PopupSubclass, kPopupSubclassId);
+    }
+
+    // WM_INITMENUPOPUP names the menu whose window the system makes next; the window's own
+    // MN_GETHMENU answers only once it exists.
+    void Expect(bool ownMenu) { expectingOwn_ = ownMenu; }
+
+private:
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) noexcept {
+        PopupWatch* watch = current_;
+        if (code == HCBT_CREATEWND && watch && watch->expectingOwn_ &&
+            IsPopupMenuWindow(*reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs)) {
+            watch->expectingOwn_ = false;
+            ui::Guard([&] { watch->Adopt(reinterpret_cast<HWND>(wParam)); });
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    void Adopt(HWND popup) {
+        popups_.push_back(popup);
+        platform::SetSubclass(popup, &PopupSubclass, kPopupSubclassId,
+                              reinterpret_cast<DWORD_PTR>(&menu_));
+    }
+
+    static thread_local PopupWatch* current_; // a hook procedure is given no context
+    const SkinnedMenu& menu_;
+    PopupWatch* previous_;
+    UniqueHook hook_;
+    bool expectingOwn_ = false;
+    std::vector<HWND> popups_;
+};
+
+thread_local SkinnedMenu::PopupWatch* SkinnedMenu::PopupWatch::current_ = nullptr;
+
+int LiveMenuHooks() {
+    return liveHooks;
+}
 
 SkinnedMenu::SkinnedMenu(const GlyphSet& glyphs) : glyphs_(glyphs), bar_(::CreateMenu()) {
     if (!bar_)
@@ -199,8 +281,7 @@ SkinnedMenu::SkinnedMenu(const GlyphSet& glyphs) : glyphs_(glyphs), bar_(::Creat
 }
 
 SkinnedMenu::~SkinnedMenu() {
-    if (popupWatch_)
-        ::UnhookWindowsHookEx(popupWatch_);
+    Detach();
     if (!shown_)
         ::DestroyMenu(bar_); // no window took it
 }
@@ -210,11 +291,25 @@ void SkinnedMenu::ShowIn(HWND window) {
     info.fMask = MIM_BACKGROUND;
     info.hbrBack = SkinBrush(ActiveSkin().icoLine.bar.face);
     ::SetMenuInfo(bar_, &info);
+    if (window != window_)
+        Detach();
+    window_ = window;
+    // Before the bar is set: its items are measured on the way.
+    if (!subclassed_ &&
+        !platform::SetSubclass(window, &OwnerSubclass, reinterpret_cast<UINT_PTR>(this),
+                               reinterpret_cast<DWORD_PTR>(this)))
+        throw Error(L"Cannot show the main menu.");
+    subclassed_ = true;
     if (!::SetMenu(window, bar_))
         ThrowLastError(L"Cannot show the main menu.");
-    window_ = window;
     shown_ = true;
-    popupWatch_ = ::SetWindowsHookExW(WH_CBT, &WatchPopups, nullptr, ::GetCurrentThreadId());
+}
+
+void SkinnedMenu::Detach() {
+    popupWatch_.reset();
+    if (subclassed_)
+        platform::RemoveSubclass(window_, &OwnerSubclass, reinterpret_cast<UINT_PTR>(this));
+    subclassed_ = false;
 }
 
 SkinnedMenu::Item& SkinnedMenu::Keep(std::wstring text, int glyph, bool topLevel) {
@@ -224,8 +319,25 @@ SkinnedMenu::Item& SkinnedMenu::Keep(std::wstring text, int glyph, bool topLevel
     item->topLevel = topLevel;
     item->glyphs = &glyphs_;
     item->menu = this;
-    items_.push_back(std::move(item));
-    return *items_.back();
+    Item& kept = *item;
+    items_.emplace(reinterpret_cast<ULONG_PTR>(&kept), std::move(item));
+    return kept;
+}
+
+const SkinnedMenu::Item* SkinnedMenu::Find(ULONG_PTR data) const {
+    const auto found = items_.find(data);
+    return found == items_.end() ? nullptr : found->second.get();
+}
+
+bool SkinnedMenu::Owns(HMENU menu) const {
+    if (!menu)
+        return false;
+    if (menu == bar_)
+        return true;
+    for (int i = 0, count = ::GetMenuItemCount(bar_); i < count; ++i)
+        if (::GetSubMenu(bar_, i) == menu)
+            return true;
+    return false;
 }
 
 HMENU SkinnedMenu::AddPopup(const std::wstring& caption) {
@@ -294,48 +406,70 @@ LRESULT SkinnedMenu::MenuChar(wchar_t key, HMENU menu) const {
         entry.fMask = MIIM_DATA;
         if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &entry))
             continue;
-        const Item* item = ItemOf(entry.dwItemData);
+        const Item* item = Find(entry.dwItemData);
         if (item && !item->separator && AccessKey(item->text) == wanted)
             return MAKELRESULT(i, MNC_EXECUTE);
     }
     return MAKELRESULT(0, MNC_IGNORE);
 }
 
-BOOL MeasureMenuItem(MEASUREITEMSTRUCT& measure) {
-    const Item* item = ItemOf(measure.itemData);
-    if (!item)
-        return FALSE;
-    if (item->separator) {
-        measure.itemWidth = 0;
-        measure.itemHeight = static_cast<UINT>(Scaled(*item, kSeparatorHeight));
-        return TRUE;
-    }
-    const SIZE text = ui::MeasureText(MenuFont(*item), Shown(item->text));
-    if (item->topLevel) {
-        measure.itemWidth = static_cast<UINT>(text.cx + 2 * Scaled(*item, kBarItemPadding));
-        measure.itemHeight = static_cast<UINT>(text.cy + Scaled(*item, 6));
-        return TRUE;
-    }
-    measure.itemWidth = static_cast<UINT>(ColumnWidth(*item) + Scaled(*item, kTextGap) + text.cx +
-                                          Scaled(*item, kRightPadding));
-    measure.itemHeight = static_cast<UINT>(std::max<int>(
-        item->glyphs->Size() + Scaled(*item, kColumnPadding), text.cy + Scaled(*item, 10)));
-    return TRUE;
+void SkinnedMenu::ExpectPopup(HMENU menu) {
+    const bool own = Owns(menu);
+    if (own && !popupWatch_)
+        popupWatch_ = std::make_unique<PopupWatch>(*this);
+    if (popupWatch_)
+        popupWatch_->Expect(own);
 }
 
-BOOL DrawMenuItem(const DRAWITEMSTRUCT& draw) {
-    const Item* item = ItemOf(draw.itemData);
-    if (!item)
-        return FALSE;
-    const MenuStyle& style = ActiveSkin().icoLine;
-    if (item->topLevel)
-        DrawBarItem(draw, *item, style);
-    else
-        DrawPopupItem(draw, *item, style);
-    // Nothing of the system's may follow: no check mark, no submenu arrow in its colours.
-    ::ExcludeClipRect(draw.hDC, draw.rcItem.left, draw.rcItem.top, draw.rcItem.right,
-                      draw.rcItem.bottom);
-    return TRUE;
+// The messages of the window showing the menu that concern the menu; false for the window's
+// own (other menus' items among them).
+bool SkinnedMenu::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_MEASUREITEM: {
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        const Item* item = measure.CtlType == ODT_MENU ? Find(measure.itemData) : nullptr;
+        if (!item)
+            return false;
+        Measure(measure, *item);
+        result = TRUE;
+        return true;
+    }
+    case WM_DRAWITEM: {
+        const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const Item* item = draw.CtlType == ODT_MENU ? Find(draw.itemData) : nullptr;
+        if (!item)
+            return false;
+        Draw(draw, *item);
+        result = TRUE;
+        return true;
+    }
+    case WM_MENUCHAR:
+        if (!Owns(reinterpret_cast<HMENU>(lParam)))
+            return false;
+        result = MenuChar(LOWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return true;
+    case WM_INITMENUPOPUP:
+        ExpectPopup(reinterpret_cast<HMENU>(wParam));
+        return false;
+    case WM_EXITMENULOOP:
+        popupWatch_.reset();
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK SkinnedMenu::OwnerSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR self) noexcept {
+    auto& menu = *reinterpret_cast<SkinnedMenu*>(self);
+    if (message == WM_NCDESTROY) {
+        menu.Detach();
+        return platform::DefSubclass(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    bool handled = false;
+    ui::Guard([&] { handled = menu.OnOwnerMessage(message, wParam, lParam, result); });
+    return handled ? result : platform::DefSubclass(window, message, wParam, lParam);
 }
 
 void PaintMenuBarRest(HWND window) {

@@ -4,7 +4,6 @@
 
 #include "base/error.h"
 #include "platform/common_controls.h"
-#include "skin/menu_skin.h"
 #include "skin/paint.h"
 #include "skin/skin.h"
 #include "ui/dispatch.h"
@@ -113,7 +112,7 @@ bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
     if (message == WM_DRAWITEM) {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item.CtlType == ODT_MENU)
-            return (result = DrawMenuItem(item)) != FALSE;
+            return false; // a skinned menu answers for its own items
         SkinnedControl* painter = SkinnedControl::Of(item.hwndItem);
         if (!painter)
             return false;
@@ -121,13 +120,8 @@ bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
         result = TRUE;
         return true;
     }
-    if (message == WM_MEASUREITEM) {
-        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (item.CtlType == ODT_MENU)
-            return (result = MeasureMenuItem(item)) != FALSE;
-        // A list asks before its painter is attached; the painter sets the height itself.
-        return false;
-    }
+    // WM_MEASUREITEM: a list asks before its painter is attached (the painter sets the height
+    // itself), and a skinned menu answers for its own items.
     return false;
 }
 

@@ -56,7 +56,8 @@ private:
 
 // The one place that answers, for every window of the program, the messages by which a child
 // asks its parent to colour, measure or draw it (WM_CTLCOLOR*, WM_MEASUREITEM, WM_DRAWITEM):
-// the control's painter, or the menu's, does it. Returns whether the message was answered.
+// the control's painter does it. Returns whether the message was answered. (A skinned menu's
+// items are answered for in the menu's window by the menu itself.)
 bool RouteSkinMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 } // namespace vexlor::skin

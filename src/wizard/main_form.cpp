@@ -121,8 +121,6 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
         return 0;
-    case WM_MENUCHAR:
-        return menu_->MenuChar(LOWORD(wParam), reinterpret_cast<HMENU>(lParam));
     case WM_QUERYENDSESSION:
         return cleaning_ ? FALSE : TRUE; // a run must not be cut off in the middle of a file
     case WM_DESTROY:
