@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -198,6 +201,61 @@ TEST_F(WipeEndToEnd, AThousandNamesTypedAtOnceAreAllAdded) {
     // The system's dialog takes its time over so many names, the more so on a busy machine.
     ASSERT_TRUE(WaitUntil([&] { return ListCount() == kCount; }, 60000))
         << "the list holds " << ListCount() << " entries";
+    CloseAndWaitForExit();
+}
+
+// The disk tier's way through the program (scripts/disk-tier.sh): the files it names, in a
+// folder on a volume image it made, chosen in the dialog and destroyed as a user would, with no
+// word from the program. Disabled in the test command's own run: the tier runs it.
+std::wstring FromEnvironment(const wchar_t* name) {
+    const wchar_t* value = _wgetenv(name);
+    return value ? value : L"";
+}
+
+std::wstring Widen(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                              static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// The names the tier chose, one per line of a UTF-8 file.
+std::vector<std::wstring> ChosenNames(const std::wstring& listPath) {
+    std::ifstream list(std::filesystem::path(listPath), std::ios::binary);
+    std::vector<std::wstring> names;
+    for (std::string line; std::getline(list, line);)
+        if (!line.empty())
+            names.push_back(Widen(line));
+    return names;
+}
+
+TEST_F(WipeEndToEnd, DISABLED_DiskTierChosenFilesOfAFolderAreDestroyed) {
+    const std::wstring folder = FromEnvironment(L"VEXLOR_DISK_TIER_FOLDER");
+    const std::vector<std::wstring> names =
+        ChosenNames(FromEnvironment(L"VEXLOR_DISK_TIER_CHOSEN"));
+    const int filesInFolder = _wtoi(FromEnvironment(L"VEXLOR_DISK_TIER_FILES").c_str());
+    ASSERT_FALSE(folder.empty() || names.empty()) << "the tier names no folder or files";
+    std::wstring typed;
+    for (const std::wstring& name : names)
+        typed += L"\"" + name + L"\" ";
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Выбор файлов"); }, 10000));
+    AddFilesThroughTheDialog(folder, filesInFolder, typed);
+    ASSERT_TRUE(WaitUntil([&] { return ListCount() == static_cast<int>(names.size()); }, 60000))
+        << "the list holds " << ListCount() << " entries";
+
+    Click(L"Далее");
+    const auto box = [&] { return FindProcessWindow(program_->Id(), L"#32770", true); };
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Операция завершена") || box(); }, 300000))
+        << "the run did not end";
+    DWORD_PTR answered = 0; // the program is back in a message loop: any box is up by now
+    ::SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answered);
+    if (const HWND shown = box())
+        ADD_FAILURE() << "the program said: "
+                      << TextOf(FindDescendant(shown, L"Static",
+                                               [](HWND w) { return ::GetDlgCtrlID(w) == 0xFFFF; }));
     CloseAndWaitForExit();
 }
 

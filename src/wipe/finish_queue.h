@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "wipe/name_covers.h"
 #include "wipe/overwrite.h"
 
 namespace vexlor::wipe {
@@ -46,6 +47,8 @@ public:
     // Waits until every file handed over is finished, answering the window meanwhile; then
     // throws the first error a helper met.
     void WaitForAll();
+    // The names of the files finished, covered in their folders until the queue ends.
+    NameCovers& Covers() { return covers_; }
     // True while every file finished so far was destroyed.
     bool AllDeleted() const;
     // Throws the first error a helper met, once every file in flight is finished: the run
@@ -59,6 +62,7 @@ private:
 
     FileProgress& progress_;
     const std::size_t inFlight_;
+    NameCovers covers_; // let go after the helpers have ended
     // Set by a helper each time a file is finished: the window thread waits for it or for a
     // message, whichever comes first.
     UniqueHandleNull finished_;

@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <cwctype>
-#include <future>
 #include <memory>
 #include <optional>
 #include <random>
@@ -17,18 +15,18 @@
 
 #include "base/error.h"
 #include "base/handles.h"
-#include "platform/clock.h"
+#include "platform/file_space.h"
 #include "platform/file_system.h"
-#include "wipe/answering_wait.h"
 #include "wipe/finish_queue.h"
-#include "wipe/flush_pacer.h"
+#include "wipe/name_covers.h"
+#include "wipe/overwrite_plan.h"
+#include "wipe/zero_writer.h"
 
 namespace vexlor::wipe {
 namespace {
 
 constexpr int kDeleteAttempts = 51;
 constexpr DWORD kDeleteWaitMilliseconds = 100;
-constexpr wchar_t kWriteError[] = L"Stream write error";
 // A one-letter name has only 62 others; beyond that many tries the folder is not the reason.
 constexpr int kRenameAttempts = 64;
 
@@ -42,9 +40,6 @@ constexpr DWORD kDataElsewhere = FILE_ATTRIBUTE_OFFLINE | kRecallOnOpen | kRecal
 // The file system may write new data of such a file to new clusters and keep the old ones.
 constexpr DWORD kNotInPlace =
     FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | kIntegrityStream | kDataElsewhere;
-
-// The one source of every zero written; it is never written to itself.
-alignas(4096) std::byte zeros[WriteChunkBytes];
 
 [[noreturn]] void ThrowCannotOpen(const std::wstring& path, DWORD code) {
     throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
@@ -120,6 +115,7 @@ bool SameFile(const std::optional<BY_HANDLE_FILE_INFORMATION>& a,
 struct Target {
     UniqueFile file;
     bool inPlace = true;
+    bool sparse = false;
 };
 
 // What became of the open: the file to overwrite, a link (left alone, and what it names too),
@@ -139,6 +135,7 @@ Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& targ
     if (info.IsLink())
         return Opened::Link;
     target.inPlace = (info.attributes & kNotInPlace) == 0;
+    target.sparse = (info.attributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0;
     if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         const auto opened = IdentityOf(target.file.Get());
         target.file.Reset();
@@ -157,15 +154,11 @@ std::uint64_t FileSize(HANDLE file, const std::wstring& path) {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-// Whole 2-byte words that cover the file, and one more word.
-std::uint64_t OverwriteLength(std::uint64_t size) {
-    return (size / 2 + size % 2 + 1) * 2;
-}
-
 // A named stream of the file, open for its overwrite.
 struct Stream {
     UniqueFile file;
     std::uint64_t size = 0;
+    OverwritePlan plan;
 };
 
 // "C:\a\report.txt:Zone.Identifier" for the stream ":Zone.Identifier:$DATA".
@@ -194,106 +187,6 @@ std::vector<Stream> OpenNamedStreams(HANDLE file, const std::wstring& path, bool
     return streams;
 }
 
-void WriteZeros(HANDLE file, DWORD bytes) {
-    DWORD written = 0;
-    if (!platform::WriteFileApi(file, zeros, bytes, written) || written != bytes)
-        throw Error(kWriteError);
-}
-
-// Data that never reaches the disk is not overwritten, so a failed flush fails the overwrite.
-double FlushTimed(HANDLE file) {
-    const platform::SteadyTime start = platform::SteadyNowApi();
-    if (!platform::FlushFileBuffersApi(file))
-        throw Error(kWriteError);
-    return std::chrono::duration<double>(platform::SteadyNowApi() - start).count();
-}
-
-// The window gets its messages at most this often during an overwrite: often enough that it
-// answers at once, seldom enough that asking for them (a round trip to the system each time)
-// costs nothing next to the disk.
-constexpr auto kMessageInterval = std::chrono::milliseconds(10);
-
-// Overwrites the streams of one file in turn, with one per-file bar over all their bytes.
-class ZeroWriter {
-public:
-    ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
-        : progress_(progress), shift_(BarShift(totalBytes)),
-          flushed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        if (!flushed_)
-            ThrowLastError(L"Cannot create an event.");
-        progress_.ResetFileBar(BarValue(totalBytes, shift_));
-    }
-
-    // Writes `length` zeros from the current position; the bar moves over `shown`. The last
-    // flush is the caller's.
-    void Overwrite(HANDLE file, std::uint64_t length, std::uint64_t shown) {
-        std::uint64_t written = 0;
-        std::uint64_t unflushed = 0;
-        while (written < length) {
-            const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
-                {WriteChunkBytes, length - written, pacer_.BytesPerFlush() - unflushed}));
-            WriteZeros(file, chunk);
-            written += chunk;
-            unflushed += chunk;
-            progress_.SetFileBarPosition(BarValue(done_ + std::min(written, shown), shift_));
-            if (written == length)
-                break; // the last chunk: the stream is done within a flush
-            if (unflushed == pacer_.BytesPerFlush()) {
-                FlushBehind(file, unflushed);
-                unflushed = 0;
-            }
-            AnswerIfDue();
-        }
-        AwaitFlush();
-        done_ += shown;
-    }
-
-private:
-    // The disk commits one step while the next is written: the flush runs on a helper. Only
-    // one at a time, so that no step waits behind more than one other.
-    void FlushBehind(HANDLE file, std::uint64_t bytes) {
-        AwaitFlush();
-        ::ResetEvent(flushed_.Get());
-        flushing_ = std::async(std::launch::async, [file, done = flushed_.Get()] {
-            const SetOnExit signal{done};
-            return FlushTimed(file);
-        });
-        flushingBytes_ = bytes;
-    }
-
-    // Waits for the flush in flight, answering the window meanwhile; its error is the file's.
-    void AwaitFlush() {
-        if (!flushing_.valid())
-            return;
-        while (!AwaitEventAnswering(flushed_.Get(), progress_)) {
-        }
-        pacer_.Record(flushingBytes_, flushing_.get());
-    }
-
-    void AnswerIfDue() {
-        const platform::SteadyTime now = platform::SteadyNowApi();
-        if (now - messagesProcessed_ >= kMessageInterval) {
-            progress_.ProcessMessages();
-            messagesProcessed_ = now;
-        }
-    }
-
-    // Tells the window thread that a flush has returned, also with an error.
-    struct SetOnExit {
-        HANDLE event;
-        ~SetOnExit() { ::SetEvent(event); }
-    };
-
-    FileProgress& progress_;
-    const int shift_;
-    FlushPacer pacer_;
-    std::uint64_t done_ = 0;
-    UniqueHandleNull flushed_;     // set when the flush in flight has returned
-    std::future<double> flushing_; // waited for by its destructor too, after an error
-    std::uint64_t flushingBytes_ = 0;
-    platform::SteadyTime messagesProcessed_ = platform::SteadyNowApi();
-};
-
 bool DeleteWithRetries(const std::wstring& path) {
     // A scanner or indexer that opened the file meanwhile usually lets go within seconds.
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
@@ -304,19 +197,29 @@ bool DeleteWithRetries(const std::wstring& path) {
     return false;
 }
 
+// A full volume has no room for the new name's entries. The file, overwritten and flushed by
+// now, is cut to nothing, which frees its clusters; only zeros stay in them.
+bool CutToNothing(HANDLE file) {
+    return ::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+}
+
 // Renames the file, still open, within its folder so that its name does not outlive it in the
 // folder's records. Returns the new path, or `path` when the file keeps its name (the rename
 // refused): the delete then goes on under the old name.
 std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos || slash + 1 == path.size())
+    const std::wstring folder = FolderOf(path);
+    if (folder.empty() || folder.size() == path.size())
         return path;
-    const std::wstring folder = path.substr(0, slash + 1);
+    bool cut = false;
     for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
-        const std::wstring renamed = folder + RandomFileName(path.size() - slash - 1);
+        const std::wstring renamed = folder + RandomFileName(path.size() - folder.size());
         if (platform::RenameOpenFileApi(file, path, renamed))
             return renamed;
         const DWORD error = ::GetLastError();
+        if (platform::IsNoRoomError(error) && !cut) {
+            cut = CutToNothing(file); // frees its clusters for the folder's new entries
+            continue;
+        }
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             break;
     }
@@ -329,12 +232,19 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
 // that stays then gets its name back, so that the warning speaks of it by the name the user
 // knows. Returns whether it was deleted. It runs on a helper: freeing a large file's blocks
 // and cached pages, in the delete or the close, can take the system a while.
-bool RenameAndDelete(UniqueFile file, const std::wstring& path) {
+bool RenameAndDelete(UniqueFile file, const std::wstring& path, NameCovers& covers) {
     const std::wstring renamed = RenameToRandomName(file.Get(), path);
+    // The name's former place is free now: covered before the delete, which some drivers
+    // follow by giving the folder's last cluster back, with the name in it.
+    if (renamed != path)
+        covers.Cover(path);
     const bool marked = platform::DeleteOpenFileApi(file.Get(), renamed);
     file.Reset();
-    if (marked || DeleteWithRetries(renamed))
+    if (marked || DeleteWithRetries(renamed)) {
+        if (renamed == path)
+            covers.Cover(path);
         return true;
+    }
     if (renamed != path)
         platform::MoveFileApi(renamed, path);
     return false;
@@ -346,10 +256,10 @@ bool RenameAndDelete(UniqueFile file, const std::wstring& path) {
 void HandOverTheRest(FinishQueue& finishing, UniqueFile file, const std::wstring& path,
                      bool flushFirst) {
     auto open = std::make_shared<UniqueFile>(std::move(file));
-    finishing.HandOver([open, path, flushFirst] {
+    finishing.HandOver([open, path, flushFirst, &covers = finishing.Covers()] {
         if (flushFirst)
-            FlushTimed(open->Get());
-        return RenameAndDelete(std::move(*open), path);
+            FlushToDisk(open->Get());
+        return RenameAndDelete(std::move(*open), path, covers);
     });
 }
 
@@ -429,19 +339,23 @@ void OverwriteAndHandOver(const std::wstring& path, FileProgress& progress,
     }
     bool allStreamsListed = true;
     std::vector<Stream> streams = OpenNamedStreams(target.file.Get(), path, allStreamsListed);
-    const std::uint64_t size = FileSize(target.file.Get(), path);
-    std::uint64_t total = size;
-    for (const Stream& stream : streams)
-        total += stream.size;
+    const std::uint64_t unit = platform::AllocationUnitApi(FolderOf(path));
+    const OverwritePlan plan =
+        PlanOverwrite(target.file.Get(), FileSize(target.file.Get(), path), target.sparse, unit);
+    std::uint64_t total = plan.DataBytes();
+    for (Stream& stream : streams) {
+        stream.plan = PlanOverwrite(stream.file.Get(), stream.size, target.sparse, unit);
+        total += stream.plan.DataBytes();
+    }
 
     ZeroWriter writer(progress, total);
-    writer.Overwrite(target.file.Get(), OverwriteLength(size), size);
+    bool allSlackWritten = writer.Overwrite(target.file.Get(), plan);
     for (Stream& stream : streams) {
-        writer.Overwrite(stream.file.Get(), stream.size, stream.size);
-        FlushTimed(stream.file.Get());
+        allSlackWritten = writer.Overwrite(stream.file.Get(), stream.plan) && allSlackWritten;
+        FlushToDisk(stream.file.Get());
         stream.file.Reset();
     }
-    if (!target.inPlace || !allStreamsListed)
+    if (!target.inPlace || !allStreamsListed || !allSlackWritten)
         finishing.Record(false);
     HandOverTheRest(finishing, std::move(target.file), path, true);
 }

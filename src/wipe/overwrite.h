@@ -26,18 +26,20 @@ inline constexpr std::uint32_t WriteChunkBytes = 1u << 20;
 
 class FinishQueue;
 
-// Opens the file for exclusive writing, overwrites it with zeros from its first byte to 2 or 3
-// bytes past its end (whole 2-byte words, one more than cover the file) and each of its named
-// streams to its length, flushes them, renames it within its folder to a random name of the
-// same length and deletes it through its handle; where the system refuses that, it is closed
+// Opens the file for exclusive writing, overwrites it and each of its named streams with zeros
+// from the first byte to the end of the space allocated to it (a sparse stream only where it
+// holds data), flushes them, renames it within its folder to a random name of the same length,
+// deletes it through its handle and covers the name it had (wipe/name_covers.h); where the
+// system refuses the delete through the handle, it is closed
 // and deleted by its name, trying 51 times with 100 ms between tries, and a file that stays
 // gets its name back. A file that cannot be opened, written or flushed, or one of its streams
 // that cannot be opened, ends with an Error and the file is not deleted.
 // Returns true only when the file was destroyed beyond recovery as far as the system tells:
 // false when it stayed, when it is a link (which is left as it is, and what it names too),
 // when the file system may have written the zeros beside the old data (compressed, encrypted,
-// copy-on-write or deduplicated files, or streams that could not be listed), and when its
-// data is not on this computer (it is then deleted without being fetched or overwritten).
+// copy-on-write or deduplicated files, streams that could not be listed, space past the end
+// that the system refused for another reason than room), and when its data is not on this
+// computer (it is then deleted without being fetched or overwritten).
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress);
 
 // The same, with the file's last flush, rename and delete left to `finishing`, which learns

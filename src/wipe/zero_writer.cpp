@@ -1,0 +1,148 @@
+#include "wipe/zero_writer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+
+#include "base/error.h"
+#include "platform/file_space.h"
+#include "platform/file_system.h"
+#include "wipe/answering_wait.h"
+
+namespace vexlor::wipe {
+namespace {
+
+constexpr wchar_t kWriteError[] = L"Stream write error";
+
+// The window gets its messages at most this often during an overwrite: often enough that it
+// answers at once, seldom enough that asking for them (a round trip to the system each time)
+// costs nothing next to the disk.
+constexpr auto kMessageInterval = std::chrono::milliseconds(10);
+
+// The slack is retried in sectors where the volume had no room for a whole chunk of it.
+constexpr DWORD kSectorBytes = 512;
+
+// The one source of every zero written; it is never written to itself.
+alignas(4096) std::byte zeros[WriteChunkBytes];
+
+bool TryWriteZeros(HANDLE file, DWORD bytes) {
+    DWORD written = 0;
+    return platform::WriteFileApi(file, zeros, bytes, written) && written == bytes;
+}
+
+void MoveTo(HANDLE file, std::uint64_t offset) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(file, position, nullptr, FILE_BEGIN))
+        throw Error(kWriteError);
+}
+
+// Tells the window thread that a flush has returned, also with an error.
+struct SetOnExit {
+    HANDLE event;
+    ~SetOnExit() { ::SetEvent(event); }
+};
+
+} // namespace
+
+double FlushToDisk(HANDLE file) {
+    const platform::SteadyTime start = platform::SteadyNowApi();
+    if (!platform::FlushFileBuffersApi(file))
+        throw Error(kWriteError);
+    return std::chrono::duration<double>(platform::SteadyNowApi() - start).count();
+}
+
+ZeroWriter::ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
+    : progress_(progress), shift_(BarShift(totalBytes)),
+      flushed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      messagesProcessed_(platform::SteadyNowApi()) {
+    if (!flushed_)
+        ThrowLastError(L"Cannot create an event.");
+    progress_.ResetFileBar(BarValue(totalBytes, shift_));
+}
+
+bool ZeroWriter::Overwrite(HANDLE file, const OverwritePlan& plan) {
+    for (const platform::ByteRange& range : plan.data)
+        WriteData(file, range);
+    const bool slackWritten = WriteSlack(file, plan.slack);
+    AwaitFlush();
+    unflushed_ = 0;
+    return slackWritten;
+}
+
+void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
+    MoveTo(file, range.offset);
+    std::uint64_t written = 0;
+    while (written < range.length) {
+        const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
+            {WriteChunkBytes, range.length - written, pacer_.BytesPerFlush() - unflushed_}));
+        if (!TryWriteZeros(file, chunk))
+            throw Error(kWriteError);
+        written += chunk;
+        done_ += chunk;
+        unflushed_ += chunk;
+        progress_.SetFileBarPosition(BarValue(done_, shift_));
+        if (written == range.length)
+            break; // the range is done; what follows answers the window in its turn
+        if (unflushed_ == pacer_.BytesPerFlush()) {
+            FlushBehind(file, unflushed_);
+            unflushed_ = 0;
+        }
+        AnswerIfDue();
+    }
+}
+
+// The slack is at most a cluster or two: written in one go where the volume takes it, else
+// sector by sector as far as it has room. No room there means that the space past the end was
+// not all the file's after all (some file systems report more than they hold).
+bool ZeroWriter::WriteSlack(HANDLE file, const platform::ByteRange& slack) {
+    std::uint64_t written = 0;
+    DWORD step = WriteChunkBytes;
+    while (written < slack.length) {
+        const std::uint64_t at = slack.offset + written;
+        MoveTo(file, at);
+        const std::uint64_t toBoundary = step - at % step; // sectors whole, from the first
+        const auto bytes = static_cast<DWORD>(std::min(toBoundary, slack.length - written));
+        if (TryWriteZeros(file, bytes)) {
+            written += bytes;
+            continue;
+        }
+        if (!platform::IsNoRoomError(::GetLastError()))
+            return false;
+        if (step == kSectorBytes)
+            return true;
+        step = kSectorBytes;
+    }
+    return true;
+}
+
+// The disk commits one step while the next is written: the flush runs on a helper. Only one
+// at a time, so that no step waits behind more than one other.
+void ZeroWriter::FlushBehind(HANDLE file, std::uint64_t bytes) {
+    AwaitFlush();
+    ::ResetEvent(flushed_.Get());
+    flushing_ = std::async(std::launch::async, [file, done = flushed_.Get()] {
+        const SetOnExit signal{done};
+        return FlushToDisk(file);
+    });
+    flushingBytes_ = bytes;
+}
+
+// Waits for the flush in flight, answering the window meanwhile; its error is the file's.
+void ZeroWriter::AwaitFlush() {
+    if (!flushing_.valid())
+        return;
+    while (!AwaitEventAnswering(flushed_.Get(), progress_)) {
+    }
+    pacer_.Record(flushingBytes_, flushing_.get());
+}
+
+void ZeroWriter::AnswerIfDue() {
+    const platform::SteadyTime now = platform::SteadyNowApi();
+    if (now - messagesProcessed_ >= kMessageInterval) {
+        progress_.ProcessMessages();
+        messagesProcessed_ = now;
+    }
+}
+
+} // namespace vexlor::wipe

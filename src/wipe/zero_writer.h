@@ -1,0 +1,52 @@
+#pragma once
+// Writing the zeros of one file: its streams in turn, in steps that the disk commits while the
+// next is written, with one per-file bar over all of them and the window answered meanwhile.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <future>
+
+#include "base/handles.h"
+#include "platform/clock.h"
+#include "wipe/flush_pacer.h"
+#include "wipe/overwrite.h"
+#include "wipe/overwrite_plan.h"
+
+namespace vexlor::wipe {
+
+// Writes what the file system holds of `file` to the disk; a failure is "Stream write error",
+// since data that never reaches the disk is not overwritten. Returns the seconds it took.
+double FlushToDisk(HANDLE file);
+
+class ZeroWriter {
+public:
+    // The bar goes over `totalBytes`, the data of every stream.
+    ZeroWriter(FileProgress& progress, std::uint64_t totalBytes);
+    ZeroWriter(const ZeroWriter&) = delete;
+    ZeroWriter& operator=(const ZeroWriter&) = delete;
+
+    // Writes zeros over the plan's data, then over its slack as far as the volume has room
+    // there; the last flush is the caller's. A failed write of the data is "Stream write
+    // error". Returns false when some slack stayed unwritten for another reason than room.
+    bool Overwrite(HANDLE file, const OverwritePlan& plan);
+
+private:
+    void WriteData(HANDLE file, const platform::ByteRange& range);
+    bool WriteSlack(HANDLE file, const platform::ByteRange& slack);
+    void FlushBehind(HANDLE file, std::uint64_t bytes);
+    void AwaitFlush();
+    void AnswerIfDue();
+
+    FileProgress& progress_;
+    const int shift_;
+    FlushPacer pacer_;
+    std::uint64_t done_ = 0; // data bytes written, of every stream so far
+    std::uint64_t unflushed_ = 0;
+    UniqueHandleNull flushed_;     // set when the flush in flight has returned
+    std::future<double> flushing_; // waited for by its destructor too, after an error
+    std::uint64_t flushingBytes_ = 0;
+    platform::SteadyTime messagesProcessed_;
+};
+
+} // namespace vexlor::wipe
