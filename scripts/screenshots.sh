@@ -28,7 +28,7 @@ shoot() {
   rm -rf "$out" && mkdir -p "$out"
   # The program's folder, where the build put the tips file and its pictures.
   wine build/tests/vexlor_page_screens.exe "$(winepath -w "$out")" "$(winepath -w build/src)\\"
-  for name in page-0 page-1 page-2 page-3 menu about tips-picture tips-text file-dialog; do
+  for name in page-0 page-1 page-2 page-3 page-3-report menu about tips-picture tips-text file-dialog; do
     [ -f "$out/$name.bmp" ] && /usr/bin/convert "$out/$name.bmp" "$out/$name.png" && rm "$out/$name.bmp"
   done
   WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true

@@ -26,6 +26,7 @@
 #include "ui/app_cursor.h"
 #include "ui/controls.h"
 #include "ui/error_box.h"
+#include "wizard/finish_report.h"
 #include "wizard/main_form.h"
 
 namespace vexlor::wizard {
@@ -74,6 +75,21 @@ protected:
     static std::pair<int, int> BarState(HWND bar) {
         return {static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0)),
                 static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0))};
+    }
+
+    // The lines of the finish page's list of what may not be destroyed.
+    std::vector<std::wstring> NotDestroyedLines() const {
+        std::vector<std::wstring> lines;
+        const auto count = ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring line(
+                static_cast<std::size_t>(::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXTLEN, i, 0)),
+                L'\0');
+            ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXT, i,
+                           reinterpret_cast<LPARAM>(line.data()));
+            lines.push_back(line);
+        }
+        return lines;
     }
 
     void ExpectFinished() {
@@ -423,6 +439,60 @@ TEST_F(DeletionRun, NameWithATrailingDotOrSpaceDestroysThatFileNotItsNeighbour) 
         EXPECT_FALSE(Exists(L"\\\\?\\" + path)) << "the chosen file stayed";
     EXPECT_EQ(ReadAll(folder_.PathOf(L"report.txt")), std::vector<char>(20, 'n'));
     EXPECT_EQ(ReadAll(folder_.PathOf(L"notes.txt")), std::vector<char>(20, 'n'));
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, FileOfSeveralNamesLosesOnlyTheChosenOneAndTheFinishPageSaysWhy) {
+    const std::wstring chosen = folder_.MakeFile(L"chosen.bin", 3000, 'h');
+    const std::wstring other = folder_.PathOf(L"backup.bin");
+    ASSERT_TRUE(::CreateHardLinkW(other.c_str(), chosen.c_str(), nullptr));
+    const std::wstring plain = folder_.MakeFile(L"plain.bin", 10);
+    AddEntry(chosen);
+    AddEntry(plain);
+
+    PressNext();
+
+    EXPECT_FALSE(Exists(chosen));
+    EXPECT_FALSE(Exists(plain));
+    EXPECT_EQ(ReadAll(other), std::vector<char>(3000, 'h')) << "the other name's data was hit";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kWarning);
+    EXPECT_EQ(NotDestroyedLines(),
+              std::vector<std::wstring>{chosen + L" — " + ReasonText(wipe::Reason::OtherNames)});
+    EXPECT_TRUE(::GetWindowLongPtrW(form_.ListBoxNotDestroyed, GWL_STYLE) & WS_VISIBLE);
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, RunEndedByAnErrorStillTellsOfTheFilesItsHelpersCouldNotFinish) {
+    const std::wstring stuck = folder_.MakeFile(L"stuck.bin", 10);
+    const std::wstring unflushed = folder_.MakeFile(L"unflushed.bin", 10);
+    const std::wstring held = folder_.MakeFile(L"held.bin", 10, 'h');
+    for (const auto& entry : {stuck, unflushed, held})
+        AddEntry(entry);
+    undeletable_ = {stuck};
+    // The last flush of the second file fails, on its helper.
+    ScopedSeam<platform::FlushFileBuffersSignature> flush(
+        platform::FlushFileBuffersApi, [&](HANDLE file) {
+            wchar_t name[MAX_PATH] = {};
+            ::GetFinalPathNameByHandleW(file, name, MAX_PATH, 0);
+            return std::wstring(name).find(L"unflushed") == std::wstring::npos &&
+                   ::FlushFileBuffers(file) != FALSE;
+        });
+    const HANDLE holder = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    PressNext();
+    ::CloseHandle(holder);
+
+    ASSERT_EQ(boxes.size(), 1u) << "one error box";
+    EXPECT_EQ(boxes[0].text, ui::ErrorBoxText(L"Stream write error")) << "the first file's error";
+    const std::vector<std::wstring> lines = NotDestroyedLines();
+    EXPECT_EQ(lines, (std::vector<std::wstring>{
+                         stuck + L" — " + ReasonText(wipe::Reason::NotDeleted),
+                         unflushed + L" — " + ReasonText(wipe::Reason::NotWritten)}))
+        << "each file is named with its own outcome";
+    EXPECT_EQ(ReadAll(held), std::vector<char>(10, 'h'));
     ExpectFinished();
 }
 

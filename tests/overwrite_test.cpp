@@ -726,6 +726,26 @@ TEST_F(FileSystems, FileWhoseZerosMayMissItsOldDataIsDestroyedButNotCalledSafe) 
     EXPECT_FALSE(Exists(path));
 }
 
+TEST_F(FileSystems, CloudFileIsOverwrittenAndDeletedUnderItsOwnNameAndNotCalledSafe) {
+    // Pinned by a sync client, and a placeholder that the cloud's filter keeps.
+    const std::pair<DWORD, DWORD> clouds[] = {{0x80000, 0},
+                                              {FILE_ATTRIBUTE_REPARSE_POINT, 0x9000601A}};
+    for (const auto& [attributes, tag] : clouds) {
+        SCOPED_TRACE(tag);
+        const std::wstring path = folder_.MakeFile(L"Отчёт.docx", 100, 'c');
+        ReportAttributes(attributes, tag);
+        bool renamed = false;
+        ScopedSeam<platform::RenameOpenFileSignature> rename(
+            platform::RenameOpenFileApi,
+            [&](HANDLE, const std::wstring&, const std::wstring&) { return renamed = true; });
+
+        EXPECT_FALSE(OverwriteAndDelete(path, progress_)) << "the cloud keeps earlier versions";
+        EXPECT_FALSE(renamed) << "the cloud would show a random name among what was deleted";
+        EXPECT_EQ(contentBeforeDelete_, std::vector<char>(100, 0));
+        EXPECT_FALSE(Exists(path));
+    }
+}
+
 TEST_F(FileSystems, SparseFileHasItsAllocatedRangesOverwrittenAndTheRestLeftUnallocated) {
     constexpr std::uint64_t kSize = 32768;
     ReportAttributes(FILE_ATTRIBUTE_SPARSE_FILE, 0);

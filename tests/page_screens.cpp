@@ -62,13 +62,17 @@ bool SaveScreenPicture(const RECT& frame, const std::wstring& path) {
     return true;
 }
 
-void Capture(int page) {
+void CaptureAs(const std::wstring& name) {
     Flush();
     ::Sleep(300);
     Flush();
     RECT frame;
     ::GetWindowRect(form->Handle(), &frame);
-    SaveScreenPicture(frame, outputFolder + L"\\page-" + std::to_wstring(page) + L".bmp");
+    SaveScreenPicture(frame, outputFolder + L"\\" + name + L".bmp");
+}
+
+void Capture(int page) {
+    CaptureAs(L"page-" + std::to_wstring(page));
 }
 
 bool menuCaptured = false;
@@ -249,6 +253,20 @@ int wmain(int argc, wchar_t** argv) {
     ::SetTimer(nullptr, 0, 100, &CaptureDuringRun);
     mainForm.BtnNextClick(); // the real run: destroys the scratch file, lands on page 3
     Capture(3);
+    // What a run on this computer's drives could leave behind, as the finish page lists it.
+    using vexlor::wipe::Reason;
+    const std::wstring documents = L"C:\\Users\\Анна\\Documents\\";
+    mainForm.ShowNotDestroyed({
+        {documents + L"Договор аренды офиса на Садовой, окончательная редакция для подписания "
+                     L"обеими сторонами (копия от юриста).docx",
+         {Reason::OtherNames}},
+        {documents + L"Отчёт за 2026 год.xlsx", {Reason::NotDeleted}},
+        {L"C:\\Users\\Анна\\OneDrive\\Фото\\IMG_1001.jpg", {Reason::Cloud}},
+        {documents + L"Архив.zip", {Reason::NotInPlace, Reason::SpaceRefused}},
+        {L"C:\\", {Reason::SolidState, Reason::RestorePoints}},
+        {L"\\\\server\\share\\", {Reason::Network}},
+    });
+    CaptureAs(L"page-3-report");
 
     OpenFileMenu();
 

@@ -2,32 +2,33 @@
 
 #include "platform/file_system.h"
 #include "wipe/finish_queue.h"
+#include "wipe/run_report.h"
 
 namespace vexlor::wipe {
 namespace {
 
-// False when a file may have stayed. An entry removed from the list meanwhile is not touched;
-// the same path listed twice is gone the second time, and a folder is not a file to destroy.
-// A link is left as it is, and what it names too, which may lie anywhere: the user sees a
-// file or folder where there is only a name.
-bool CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing) {
+// An entry removed from the list meanwhile is not touched; the same path listed twice is gone
+// the second time, and a folder is not a file to destroy. A link is left as it is, and what it
+// names too, which may lie anywhere: the user sees a file or folder where there is only a name.
+void CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing) {
     const std::optional<std::wstring> path = view.PathOf(entry);
     if (!path)
-        return true;
+        return;
     switch (platform::ProbePath(*path)) {
     case platform::PathKind::File:
-        view.CleanFile(*path, finishing);
-        return true; // the queue knows the outcome
+        view.CleanFile(*path, finishing); // the file's outcome goes to the report
+        return;
     case platform::PathKind::Folder:
     case platform::PathKind::Missing:
-        return true;
+        return;
     case platform::PathKind::FileLink:
     case platform::PathKind::FolderLink:
-        break;
-    case platform::PathKind::Unknown:
-        break; // a stick pulled out, a share gone, a folder that may not be read
+        finishing.Report().Note(*path, Reason::Link);
+        return;
+    case platform::PathKind::Unknown: // a stick pulled out, a share gone, a folder not to be read
+        finishing.Report().Note(*path, Reason::StateUnknown);
+        return;
     }
-    return false;
 }
 
 // The hourglass on every way out of the run.
@@ -42,29 +43,43 @@ private:
     RunView& view_;
 };
 
+// Every file handed over is finished, also when the run ends with an error (the queue waits
+// for them as it goes); what became of them reaches the view either way.
+void RunEntries(RunView& view, const std::vector<EntryId>& entries, RunReport& report) {
+    FinishQueue finishing(view, report);
+    try {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            CleanEntry(view, entries[i], finishing);
+            finishing.ThrowIfFailed();
+            view.ProcessMessages();
+            view.SetOverallBarPosition(static_cast<int>(i + 1));
+        }
+    } catch (...) {
+        // A helper works on an earlier file: its failure is the run's first.
+        finishing.WaitForAll();
+        throw;
+    }
+    finishing.WaitForAll();
+}
+
 } // namespace
 
 void RunDeletion(RunView& view) {
     const Busy hourglass(view);
     const std::vector<EntryId> entries = view.Entries();
-    const int steps = static_cast<int>(entries.size());
-    view.ResetOverallBar(steps);
-    bool allDeleted = true;
-    {
-        FinishQueue finishing(view);
-        for (int i = 0; i < steps; ++i) {
-            if (!CleanEntry(view, entries[static_cast<std::size_t>(i)], finishing))
-                allDeleted = false;
-            finishing.ThrowIfFailed();
-            view.ProcessMessages();
-            view.SetOverallBarPosition(i + 1);
-        }
-        finishing.WaitForAll();
-        allDeleted = allDeleted && finishing.AllDeleted();
+    view.ResetOverallBar(static_cast<int>(entries.size()));
+    RunReport report;
+    try {
+        RunEntries(view, entries, report);
+    } catch (...) {
+        view.ShowProgressNow();
+        view.Report(report.Outcomes());
+        throw;
     }
     view.ShowProgressNow();
-    if (!allDeleted)
+    if (!report.AllDestroyed())
         view.Warn(NotAllDeletedWarning);
+    view.Report(report.Outcomes());
 }
 
 } // namespace vexlor::wipe

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "wipe/overwrite.h"
+#include "wipe/run_report.h"
 
 namespace vexlor::wipe {
 
@@ -32,6 +33,8 @@ public:
     virtual void ShowBusy(bool busy) = 0;
     // Shows the run's warning and returns when the user has dismissed it.
     virtual void Warn(const std::wstring& text) = 0;
+    // What the run could not destroy beyond doubt, at its end, also when an error ended it.
+    virtual void Report(std::vector<Outcome> outcomes) = 0;
 
 protected:
     ~RunView() = default;
@@ -43,8 +46,10 @@ inline constexpr wchar_t NotAllDeletedWarning[] =
 
 // Destroys the file of every entry the list has when the run starts and still has when the
 // entry's turn comes, under the hourglass; entries added meanwhile wait for the next run. An
-// entry whose file is not there is skipped; one whose file could not be reached or deleted
-// leads to one warning at the end. An error of one file ends the run there and is passed on.
+// entry whose file is not there is skipped; one whose file may have stayed leads to one
+// warning at the end. An error of one file ends the run there and is passed on, after the
+// files already given to helpers are finished. Either way the view learns every file's
+// outcome.
 void RunDeletion(RunView& view);
 
 } // namespace vexlor::wipe

@@ -5,8 +5,8 @@
 
 namespace vexlor::wipe {
 
-FinishQueue::FinishQueue(FileProgress& progress, std::size_t inFlight)
-    : progress_(progress), inFlight_(inFlight < 1 ? 1 : inFlight),
+FinishQueue::FinishQueue(FileProgress& progress, RunReport& report, std::size_t inFlight)
+    : progress_(progress), report_(report), inFlight_(inFlight < 1 ? 1 : inFlight),
       finished_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
     if (!finished_)
         ThrowLastError(L"Cannot create an event.");
@@ -27,11 +27,12 @@ FinishQueue::~FinishQueue() {
         helper.join();
 }
 
-void FinishQueue::HandOver(Work work) {
+void FinishQueue::HandOver(const std::wstring& path, Work work) {
+    report_.Place(path);
     WaitAnswering([this] { return unfinished_ < inFlight_; });
     {
         const std::lock_guard lock(mutex_);
-        waiting_.push_back(std::move(work));
+        waiting_.push_back({path, std::move(work)});
         ++unfinished_;
         // A helper for every place, started when first needed: a run of one file starts one.
         if (helpers_.size() < unfinished_ && helpers_.size() < inFlight_)
@@ -40,19 +41,9 @@ void FinishQueue::HandOver(Work work) {
     workWaiting_.notify_one();
 }
 
-void FinishQueue::Record(bool deleted) {
-    const std::lock_guard lock(mutex_);
-    allDeleted_ = allDeleted_ && deleted;
-}
-
 bool FinishQueue::Busy() const {
     const std::lock_guard lock(mutex_);
     return unfinished_ > 0;
-}
-
-bool FinishQueue::AllDeleted() const {
-    const std::lock_guard lock(mutex_);
-    return allDeleted_;
 }
 
 void FinishQueue::WaitForAll() {
@@ -77,19 +68,18 @@ void FinishQueue::Serve() {
         workWaiting_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
         if (waiting_.empty())
             return;
-        Work work = std::move(waiting_.front());
+        Job job = std::move(waiting_.front());
         waiting_.pop_front();
         lock.unlock();
-        bool deleted = false;
         std::exception_ptr failure;
         try {
-            deleted = work();
+            job.work(report_);
         } catch (...) {
             failure = std::current_exception();
+            report_.Note(job.path, Reason::NotWritten);
         }
-        work = nullptr; // whatever the work holds (its file) is let go before it counts as done
+        job.work = nullptr; // whatever the work holds (its file) is let go before it counts as done
         lock.lock();
-        allDeleted_ = allDeleted_ && deleted;
         if (failure && !failure_)
             failure_ = failure;
         --unfinished_;

@@ -19,29 +19,33 @@
 #include "base/handles.h"
 #include "wipe/name_covers.h"
 #include "wipe/overwrite.h"
+#include "wipe/run_report.h"
 
 namespace vexlor::wipe {
 
 class FinishQueue {
 public:
-    // Returns whether the file was deleted; a failed flush throws, and the file stays.
-    using Work = std::function<bool()>;
+    // The rest of one file's destruction; it notes in the report why the file may stay. A
+    // failed flush throws: the file stays, and is noted as not written.
+    using Work = std::function<void(RunReport& report)>;
 
     // So many files at most wait for their flush at once: enough for the file system to
     // commit them together, few enough that an error ends the run close to its file.
     static constexpr std::size_t DefaultInFlight = 8;
 
-    // `progress` answers the window while the queue is waited for.
-    explicit FinishQueue(FileProgress& progress, std::size_t inFlight = DefaultInFlight);
+    // `progress` answers the window while the queue is waited for; `report` learns every
+    // file's outcome, also of the files finished after an error.
+    FinishQueue(FileProgress& progress, RunReport& report,
+                std::size_t inFlight = DefaultInFlight);
     FinishQueue(const FinishQueue&) = delete;
     FinishQueue& operator=(const FinishQueue&) = delete;
     // Waits for what is still in flight, answering the window meanwhile.
     ~FinishQueue();
 
-    // Gives `work` to a helper; with every place taken, first waits for one to come free.
-    void HandOver(Work work);
-    // A file done without a helper: whether it was destroyed.
-    void Record(bool deleted);
+    // Gives `work` on the file at `path` to a helper; with every place taken, first waits for
+    // one to come free.
+    void HandOver(const std::wstring& path, Work work);
+    RunReport& Report() { return report_; }
     // Whether some file handed over is not finished yet.
     bool Busy() const;
     // Waits until every file handed over is finished, answering the window meanwhile; then
@@ -49,8 +53,6 @@ public:
     void WaitForAll();
     // The names of the files finished, covered in their folders until the queue ends.
     NameCovers& Covers() { return covers_; }
-    // True while every file finished so far was destroyed.
-    bool AllDeleted() const;
     // Throws the first error a helper met, once every file in flight is finished: the run
     // ends there, with the files already given on finished rather than left half done.
     void ThrowIfFailed();
@@ -60,7 +62,13 @@ private:
     // Waits until `done` holds, answering the window while it waits.
     void WaitAnswering(const std::function<bool()>& done);
 
+    struct Job {
+        std::wstring path;
+        Work work;
+    };
+
     FileProgress& progress_;
+    RunReport& report_;
     const std::size_t inFlight_;
     NameCovers covers_; // let go after the helpers have ended
     // Set by a helper each time a file is finished: the window thread waits for it or for a
@@ -68,9 +76,8 @@ private:
     UniqueHandleNull finished_;
     mutable std::mutex mutex_;
     std::condition_variable workWaiting_;
-    std::deque<Work> waiting_;
+    std::deque<Job> waiting_;
     std::size_t unfinished_ = 0;
-    bool allDeleted_ = true;
     bool stopping_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> helpers_;

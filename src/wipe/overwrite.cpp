@@ -40,6 +40,16 @@ constexpr DWORD kDataElsewhere = FILE_ATTRIBUTE_OFFLINE | kRecallOnOpen | kRecal
 // The file system may write new data of such a file to new clusters and keep the old ones.
 constexpr DWORD kNotInPlace =
     FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | kIntegrityStream | kDataElsewhere;
+// A file a cloud keeps in step (OneDrive and other sync roots) carries these attributes, or
+// the cloud's reparse tag, of which the low bits of the second word vary.
+constexpr DWORD kPinned = 0x80000;    // FILE_ATTRIBUTE_PINNED
+constexpr DWORD kUnpinned = 0x100000; // FILE_ATTRIBUTE_UNPINNED
+constexpr DWORD kCloudTagMask = 0xFFFF0FFF;
+
+bool IsCloudFile(const platform::AttributeTag& info) {
+    return (info.attributes & (kPinned | kUnpinned | kRecallOnOpen | kRecallOnDataAccess)) ||
+           (info.reparseTag & kCloudTagMask) == IO_REPARSE_TAG_CLOUD;
+}
 
 [[noreturn]] void ThrowCannotOpen(const std::wstring& path, DWORD code) {
     throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
@@ -111,16 +121,23 @@ bool SameFile(const std::optional<BY_HANDLE_FILE_INFORMATION>& a,
            a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
 }
 
-// The file open for the overwrite, and whether zeros written to it land on its old data.
+// The file open for the overwrite, and what may keep its data whatever is written.
 struct Target {
     UniqueFile file;
     bool inPlace = true;
     bool sparse = false;
+    bool cloud = false;
 };
 
 // What became of the open: the file to overwrite, a link (left alone, and what it names too),
-// or nothing any more (gone with an earlier listing of it).
-enum class Opened { File, Link, Gone };
+// a file of several names (the others keep its data: only the chosen name goes), or nothing
+// any more (gone with an earlier listing of it).
+enum class Opened { File, Link, OtherNames, Gone };
+
+bool HasOtherNames(HANDLE file) {
+    const auto identity = IdentityOf(file);
+    return identity && identity->nNumberOfLinks > 1;
+}
 
 // Opens the file itself, never what a link names. A file that is a reparse point of another
 // kind (compressed by the system, deduplicated, in the cloud) is opened again without the
@@ -136,6 +153,7 @@ Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& targ
         return Opened::Link;
     target.inPlace = (info.attributes & kNotInPlace) == 0;
     target.sparse = (info.attributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0;
+    target.cloud = IsCloudFile(info);
     if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         const auto opened = IdentityOf(target.file.Get());
         target.file.Reset();
@@ -144,7 +162,7 @@ Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& targ
             return Opened::Link;
         target.inPlace = false;
     }
-    return Opened::File;
+    return HasOtherNames(target.file.Get()) ? Opened::OtherNames : Opened::File;
 }
 
 std::uint64_t FileSize(HANDLE file, const std::wstring& path) {
@@ -232,8 +250,8 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
 // that stays then gets its name back, so that the warning speaks of it by the name the user
 // knows. Returns whether it was deleted. It runs on a helper: freeing a large file's blocks
 // and cached pages, in the delete or the close, can take the system a while.
-bool RenameAndDelete(UniqueFile file, const std::wstring& path, NameCovers& covers) {
-    const std::wstring renamed = RenameToRandomName(file.Get(), path);
+bool RenameAndDelete(UniqueFile file, const std::wstring& path, bool rename, NameCovers& covers) {
+    const std::wstring renamed = rename ? RenameToRandomName(file.Get(), path) : path;
     // The name's former place is free now: covered before the delete, which some drivers
     // follow by giving the folder's last cluster back, with the name in it.
     if (renamed != path)
@@ -250,30 +268,42 @@ bool RenameAndDelete(UniqueFile file, const std::wstring& path, NameCovers& cove
     return false;
 }
 
-// The rest of a file's destruction, for a helper: its last flush (data that never reaches the
-// disk is not overwritten, so a failed flush fails the file, which then stays as it is), then
-// its rename and delete.
+// How a helper ends a file: after its last flush (data that never reaches the disk is not
+// overwritten, so a failed flush fails the file, which then stays as it is), or without one
+// where nothing was written; renamed first unless a cloud would keep the random name.
+struct Ending {
+    bool flush = true;
+    bool rename = true;
+};
+
+// The rest of a file's destruction, for a helper.
 void HandOverTheRest(FinishQueue& finishing, UniqueFile file, const std::wstring& path,
-                     bool flushFirst) {
+                     Ending ending) {
     auto open = std::make_shared<UniqueFile>(std::move(file));
-    finishing.HandOver([open, path, flushFirst, &covers = finishing.Covers()] {
-        if (flushFirst)
+    finishing.HandOver(path, [open, path, ending, &covers = finishing.Covers()](RunReport& report) {
+        if (ending.flush)
             FlushToDisk(open->Get());
-        return RenameAndDelete(std::move(*open), path, covers);
+        if (!RenameAndDelete(std::move(*open), path, ending.rename, covers))
+            report.Note(path, Reason::NotDeleted);
     });
 }
 
 // A file whose data is elsewhere is deleted without being opened for its data, and as the
-// reparse point it is: opened through its filter, it would be fetched first.
+// reparse point it is: opened through its filter, it would be fetched first. A cloud's file
+// keeps its name, which the cloud shows among what was deleted.
 void DeleteWithoutItsData(const std::wstring& path, FinishQueue& finishing) {
     UniqueFile file = OpenAfterFilesInFlight(
         path, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, finishing);
     if (!file)
         return;
-    finishing.Record(false); // nothing on this computer was overwritten
-    if (AttributeTagOf(file.Get(), path).IsLink())
+    const platform::AttributeTag info = AttributeTagOf(file.Get(), path);
+    if (info.IsLink()) {
+        finishing.Report().Note(path, Reason::Link);
         return;
-    HandOverTheRest(finishing, std::move(file), path, false);
+    }
+    const bool cloud = IsCloudFile(info);
+    finishing.Report().Note(path, cloud ? Reason::Cloud : Reason::NotInPlace);
+    HandOverTheRest(finishing, std::move(file), path, {.flush = false, .rename = !cloud});
 }
 
 bool DataIsElsewhere(const std::wstring& path) {
@@ -332,10 +362,19 @@ void OverwriteAndHandOver(const std::wstring& path, FileProgress& progress,
         return;
     }
     Target target;
-    const Opened opened = OpenTarget(path, finishing, target);
-    if (opened != Opened::File) {
-        finishing.Record(opened == Opened::Gone); // a link: neither it nor what it names
+    switch (OpenTarget(path, finishing, target)) {
+    case Opened::Gone:
         return;
+    case Opened::Link: // neither it nor what it names is touched
+        finishing.Report().Note(path, Reason::Link);
+        return;
+    case Opened::OtherNames: // its data is theirs too: only the chosen name goes
+        progress.ResetFileBar(0);
+        finishing.Report().Note(path, Reason::OtherNames);
+        HandOverTheRest(finishing, std::move(target.file), path, {.flush = false});
+        return;
+    case Opened::File:
+        break;
     }
     bool allStreamsListed = true;
     std::vector<Stream> streams = OpenNamedStreams(target.file.Get(), path, allStreamsListed);
@@ -355,16 +394,26 @@ void OverwriteAndHandOver(const std::wstring& path, FileProgress& progress,
         FlushToDisk(stream.file.Get());
         stream.file.Reset();
     }
-    if (!target.inPlace || !allStreamsListed || !allSlackWritten)
-        finishing.Record(false);
-    HandOverTheRest(finishing, std::move(target.file), path, true);
+    RunReport& report = finishing.Report();
+    if (target.cloud)
+        report.Note(path, Reason::Cloud);
+    else if (!target.inPlace)
+        report.Note(path, Reason::NotInPlace);
+    if (!allStreamsListed)
+        report.Note(path, Reason::StreamsHidden);
+    if (!allSlackWritten)
+        report.Note(path, Reason::SpaceRefused);
+    HandOverTheRest(finishing, std::move(target.file), path, {.rename = !target.cloud});
 }
 
 bool OverwriteAndDelete(const std::wstring& path, FileProgress& progress) {
-    FinishQueue finishing(progress, 1);
-    OverwriteAndHandOver(path, progress, finishing);
-    finishing.WaitForAll();
-    return finishing.AllDeleted();
+    RunReport report;
+    {
+        FinishQueue finishing(progress, report, 1);
+        OverwriteAndHandOver(path, progress, finishing);
+        finishing.WaitForAll();
+    }
+    return report.AllDestroyed();
 }
 
 int BarShift(std::uint64_t size) {

@@ -66,6 +66,9 @@ public:
 
     void StartClean();
     bool DoCleanFile(const std::wstring& path);
+    // The finish page's list of what the run could not destroy beyond doubt; empty, the page
+    // shows its picture.
+    void ShowNotDestroyed(const std::vector<wipe::Outcome>& outcomes);
     void SaveMainSettings();
     void LoadMainSettings();
 
@@ -110,10 +113,12 @@ public:
     HWND sLabel3 = nullptr;
     HWND ProgressBar = nullptr;
     HWND ProgressBarCurrentFile = nullptr;
-    // Page 3.
+    // Page 3; the label and the list of what may not be destroyed show only when there is any.
     HWND Image1 = nullptr;
     HWND sLabel4 = nullptr;
     HWND sLabel5 = nullptr;
+    HWND LabelNotDestroyed = nullptr;
+    HWND ListBoxNotDestroyed = nullptr;
     // Main menu and the items whose state changes.
     HMENU MainMenu1 = nullptr;
     std::unique_ptr<ui::Hints> Hints;
@@ -130,6 +135,7 @@ public:
         IdBtnDelete,
         IdBtnCleanFiles,
         IdListBoxFiles,
+        IdListBoxNotDestroyed,
         IdLabelAddFiles,
         IdLabel5,
         IdLabel11,
@@ -169,6 +175,7 @@ private:
     void CleanFile(const std::wstring& path, wipe::FinishQueue& finishing) override;
     void ShowBusy(bool busy) override;
     void Warn(const std::wstring& text) override;
+    void Report(std::vector<wipe::Outcome> outcomes) override;
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
     void UpdateDeleteButton();
@@ -186,6 +193,7 @@ private:
     void BuildMenu();
     void SetButtonGlyph(HWND button, int glyph, skin::GlyphPlacement placement);
     void Layout();
+    void LayOutFinishPage(int width, int pageHeight);
 
     void OnCommand(int id);
     void RunCommand(int id);
@@ -199,6 +207,7 @@ private:
 
     std::unique_ptr<skin::SkinnedMenu> menu_;
     FileList fileList_;
+    FileList notDestroyed_; // the lines of ListBoxNotDestroyed
     ui::ThrottledProgress overallBar_;
     ui::ThrottledProgress fileBar_;
     int activePage_ = PageWelcome;

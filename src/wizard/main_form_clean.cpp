@@ -9,6 +9,7 @@
 #include "ui/app_message.h"
 #include "ui/message_pump.h"
 #include "wipe/overwrite.h"
+#include "wizard/finish_report.h"
 
 namespace vexlor::wizard {
 
@@ -78,6 +79,16 @@ void TMainForm::Warn(const std::wstring& text) {
                                  static_cast<std::uint64_t>(done),
                                  static_cast<std::uint64_t>(total));
     ui::ShowAppMessage(text, MB_ICONWARNING);
+}
+
+void TMainForm::Report(std::vector<wipe::Outcome> outcomes) {
+    ShowNotDestroyed(outcomes);
+}
+
+void TMainForm::ShowNotDestroyed(const std::vector<wipe::Outcome>& outcomes) {
+    notDestroyed_.Clear();
+    notDestroyed_.Append(OutcomeLines(outcomes));
+    Layout();
 }
 
 void TMainForm::ShowProgressNow() {

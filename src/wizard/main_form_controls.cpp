@@ -7,6 +7,7 @@
 #include "platform/taskbar.h"
 #include "skin/skinned_controls.h"
 #include "ui/controls.h"
+#include "wizard/finish_report.h"
 #include "wizard/main_form_layout.h"
 
 namespace vexlor::wizard {
@@ -191,6 +192,34 @@ void TMainForm::BuildFinishPage() {
         skin::CreateResourcePicture(TabFinish, 0, {224, 3, 205, 264}, ResourceFinish, 205, 264);
     sLabel4 = skin::CreateLabel(TabFinish, 0, L"Операция завершена.", {224, 273}, {.height = 16});
     sLabel5 = skin::CreateLinkLabel(TabFinish, IdLabel5, L"Вернуться на первый шаг", {224, 298});
+    LabelNotDestroyed = skin::CreateLabel(TabFinish, 0, NotDestroyedCaption, {10, 32});
+    ListBoxNotDestroyed =
+        skin::CreateListBox(TabFinish, IdListBoxNotDestroyed, {}, skin::StyleClass::Edit);
+    notDestroyed_ = FileList(ListBoxNotDestroyed);
+    ::ShowWindow(LabelNotDestroyed, SW_HIDE);
+    ::ShowWindow(ListBoxNotDestroyed, SW_HIDE);
+}
+
+// With nothing to report, the picture and the two lines under it; else the lines at the top
+// and the list below them.
+void TMainForm::LayOutFinishPage(int width, int pageHeight) {
+    const bool reported = notDestroyed_.Count() > 0;
+    for (HWND control : {LabelNotDestroyed, ListBoxNotDestroyed})
+        ::ShowWindow(control, reported ? SW_SHOWNA : SW_HIDE);
+    ::ShowWindow(Image1, reported ? SW_HIDE : SW_SHOWNA);
+    const auto place = [](HWND label, int x, int y) { // at 96 dpi; the size stays as measured
+        ::SetWindowPos(label, nullptr, ui::Scale(label, x), ui::Scale(label, y), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    if (!reported) {
+        place(sLabel4, 224, 273);
+        place(sLabel5, 224, 298);
+        return;
+    }
+    place(sLabel4, 10, 8);
+    place(LabelNotDestroyed, 10, 34);
+    place(sLabel5, 10, pageHeight - 26);
+    ui::MoveControl(ListBoxNotDestroyed, {3, 56, width - 6, pageHeight - 56 - 34});
 }
 
 void TMainForm::OnDpiChanged(const RECT& suggested) {
@@ -202,6 +231,7 @@ void TMainForm::OnDpiChanged(const RECT& suggested) {
     PlaceLabels(PanelAddFilesHint, AddFilesHintPlan(), {sLabel1, LabelAddFiles}, kAddFilesHint);
     menu_->Remeasure();
     fileList_.Remeasure();
+    notDestroyed_.Remeasure();
     ::RedrawWindow(Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
@@ -236,6 +266,7 @@ void TMainForm::Layout() {
     ui::MoveControl(ProgressBar, {0, barsTop, width, kProgressBarHeight});
     ui::MoveControl(ProgressBarCurrentFile,
                     {0, barsTop + kProgressBarHeight, width, kProgressBarHeight});
+    LayOutFinishPage(width, pageHeight);
 }
 
 } // namespace vexlor::wizard
