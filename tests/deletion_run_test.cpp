@@ -22,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/taskbar.h"
+#include "platform/volume_facts.h"
 #include "temp_files.h"
 #include "ui/app_cursor.h"
 #include "ui/controls.h"
@@ -82,9 +83,9 @@ protected:
         std::vector<std::wstring> lines;
         const auto count = ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            std::wstring line(
-                static_cast<std::size_t>(::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXTLEN, i, 0)),
-                L'\0');
+            std::wstring line(static_cast<std::size_t>(
+                                  ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXTLEN, i, 0)),
+                              L'\0');
             ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXT, i,
                            reinterpret_cast<LPARAM>(line.data()));
             lines.push_back(line);
@@ -460,6 +461,30 @@ TEST_F(DeletionRun, FileOfSeveralNamesLosesOnlyTheChosenOneAndTheFinishPageSaysW
     EXPECT_EQ(NotDestroyedLines(),
               std::vector<std::wstring>{chosen + L" — " + ReasonText(wipe::Reason::OtherNames)});
     EXPECT_TRUE(::GetWindowLongPtrW(form_.ListBoxNotDestroyed, GWL_STYLE) & WS_VISIBLE);
+    ExpectFinished();
+}
+
+TEST_F(DeletionRun, DriveThatMayKeepCopiesIsNamedOnceOnTheFinishPageWithoutTheWarning) {
+    const std::wstring a = folder_.MakeFile(L"a.bin", 10);
+    const std::wstring b = folder_.MakeFile(L"b.bin", 10);
+    AddEntry(a);
+    AddEntry(b);
+    int asked = 0;
+    ScopedSeam<platform::DriveTypeSignature> share(platform::DriveTypeApi,
+                                                   [&](const std::wstring&) {
+                                                       ++asked;
+                                                       return UINT{DRIVE_REMOTE};
+                                                   });
+
+    PressNext();
+
+    EXPECT_FALSE(Exists(a));
+    EXPECT_FALSE(Exists(b));
+    EXPECT_TRUE(boxes.empty()) << "the files themselves were destroyed";
+    EXPECT_EQ(asked, 1) << "once per drive";
+    EXPECT_EQ(NotDestroyedLines(),
+              std::vector<std::wstring>{L"Диск " + platform::VolumeRoot(a) + L" — " +
+                                        ReasonText(wipe::Reason::Network)});
     ExpectFinished();
 }
 

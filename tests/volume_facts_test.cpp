@@ -189,9 +189,10 @@ TEST(VolumeFacts, CacheAsksEachVolumeOnce) {
 
     VolumeFactsCache cache;
     for (int i = 0; i < 20; ++i) {
-        EXPECT_FALSE(cache.For(L"C:\\dir\\" + std::to_wstring(i)).solidState);
-        EXPECT_TRUE(cache.For(L"D:\\" + std::to_wstring(i)).solidState);
-        EXPECT_TRUE(cache.For(L"d:\\" + std::to_wstring(i)).solidState); // the root as written
+        EXPECT_FALSE(cache.For(L"C:\\dir\\" + std::to_wstring(i)).second.solidState);
+        EXPECT_TRUE(cache.For(L"D:\\" + std::to_wstring(i)).second.solidState);
+        EXPECT_TRUE(
+            cache.For(L"d:\\" + std::to_wstring(i)).second.solidState); // the root as written
     }
     EXPECT_EQ(system.asked, askedOnce);
     EXPECT_EQ(system.rootsAsked, 60);

@@ -238,12 +238,12 @@ bool VolumeFactsCache::RootLess::operator()(const std::wstring& a, const std::ws
                                   static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
 }
 
-const VolumeFacts& VolumeFactsCache::For(const std::wstring& path) {
+const VolumeFactsCache::Volume& VolumeFactsCache::For(const std::wstring& path) {
     const std::wstring root = VolumeRoot(path);
     const auto known = byRoot_.find(root);
     if (known != byRoot_.end())
-        return known->second;
-    return byRoot_.emplace(root, FactsOfRoot(root)).first->second;
+        return *known;
+    return *byRoot_.emplace(root, FactsOfRoot(root)).first;
 }
 
 } // namespace vexlor::platform

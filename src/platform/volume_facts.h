@@ -62,13 +62,16 @@ VolumeFacts FactsOfVolume(const std::wstring& path);
 // The facts of each volume, asked of the system once per volume however many of its files a
 // run destroys. Not shared between threads.
 class VolumeFactsCache {
-public:
-    const VolumeFacts& For(const std::wstring& path);
-
-private:
     struct RootLess {
         bool operator()(const std::wstring& a, const std::wstring& b) const;
     };
+
+public:
+    // A volume's root, as first met, and its facts.
+    using Volume = std::pair<const std::wstring, VolumeFacts>;
+    const Volume& For(const std::wstring& path);
+
+private:
     std::map<std::wstring, VolumeFacts, RootLess> byRoot_;
 };
 

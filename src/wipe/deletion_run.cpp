@@ -1,6 +1,7 @@
 #include "wipe/deletion_run.h"
 
 #include "platform/file_system.h"
+#include "platform/volume_facts.h"
 #include "wipe/finish_queue.h"
 #include "wipe/run_report.h"
 
@@ -10,13 +11,27 @@ namespace {
 // An entry removed from the list meanwhile is not touched; the same path listed twice is gone
 // the second time, and a folder is not a file to destroy. A link is left as it is, and what it
 // names too, which may lie anywhere: the user sees a file or folder where there is only a name.
-void CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing) {
+// What the drive may keep whatever was written, noted once per drive.
+void NoteDrive(RunReport& report, const platform::VolumeFactsCache::Volume& volume) {
+    const auto& [root, facts] = volume;
+    const std::pair<bool, Reason> kinds[] = {{facts.solidState, Reason::SolidState},
+                                             {facts.network, Reason::Network},
+                                             {facts.copyOnWrite, Reason::CopyOnWrite},
+                                             {facts.restorePoints, Reason::RestorePoints}};
+    for (const auto& [holds, reason] : kinds)
+        if (holds)
+            report.Note(root, reason);
+}
+
+void CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing,
+                platform::VolumeFactsCache& volumes) {
     const std::optional<std::wstring> path = view.PathOf(entry);
     if (!path)
         return;
     switch (platform::ProbePath(*path)) {
     case platform::PathKind::File:
         view.CleanFile(*path, finishing); // the file's outcome goes to the report
+        NoteDrive(finishing.Report(), volumes.For(*path));
         return;
     case platform::PathKind::Folder:
     case platform::PathKind::Missing:
@@ -47,9 +62,10 @@ private:
 // for them as it goes); what became of them reaches the view either way.
 void RunEntries(RunView& view, const std::vector<EntryId>& entries, RunReport& report) {
     FinishQueue finishing(view, report);
+    platform::VolumeFactsCache volumes;
     try {
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            CleanEntry(view, entries[i], finishing);
+            CleanEntry(view, entries[i], finishing, volumes);
             finishing.ThrowIfFailed();
             view.ProcessMessages();
             view.SetOverallBarPosition(static_cast<int>(i + 1));

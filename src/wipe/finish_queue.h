@@ -35,8 +35,7 @@ public:
 
     // `progress` answers the window while the queue is waited for; `report` learns every
     // file's outcome, also of the files finished after an error.
-    FinishQueue(FileProgress& progress, RunReport& report,
-                std::size_t inFlight = DefaultInFlight);
+    FinishQueue(FileProgress& progress, RunReport& report, std::size_t inFlight = DefaultInFlight);
     FinishQueue(const FinishQueue&) = delete;
     FinishQueue& operator=(const FinishQueue&) = delete;
     // Waits for what is still in flight, answering the window meanwhile.

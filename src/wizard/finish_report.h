@@ -9,8 +9,7 @@
 
 namespace vexlor::wizard {
 
-inline constexpr wchar_t NotDestroyedCaption[] =
-    L"Уничтожено не окончательно или не уничтожено:";
+inline constexpr wchar_t NotDestroyedCaption[] = L"Уничтожено не окончательно или не уничтожено:";
 
 std::wstring ReasonText(wipe::Reason reason);
 // "C:\a\b.txt — удалить не удалось; ..."; a drive's line names the drive.
