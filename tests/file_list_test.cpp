@@ -103,7 +103,8 @@ TEST_F(FileList, DialogAsksForSeveralExistingFilesOfAnyType) {
     EXPECT_EQ(shown.filterName, L"Все файлы");
     EXPECT_EQ(shown.pattern, L"*.*");
     const DWORD required = FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST |
-                           FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT; // not in Recent Items
+                           FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT | // not in Recent Items
+                           FOS_NODEREFERENCELINKS; // a shortcut itself, not what it points to
     EXPECT_EQ(shown.options & required, required);
 }
 

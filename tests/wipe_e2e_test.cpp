@@ -2,6 +2,8 @@
 // "Далее", and the finish page, with the files gone from the disk.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "process.h"
 #include "temp_files.h"
 
@@ -63,6 +66,18 @@ std::wstring TextOf(HWND window) {
 
 HWND FindByText(HWND parent, const wchar_t* className, const std::wstring& text) {
     return FindDescendant(parent, className, [&](HWND w) { return TextOf(w) == text; });
+}
+
+// A shortcut at `link` to `target`, saved as the shell saves one.
+void MakeShortcut(const std::wstring& link, const std::wstring& target) {
+    const ComInitialized com;
+    UniqueCom<IShellLinkW> shortcut;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_PPV_ARGS(shortcut.Put())));
+    ASSERT_HRESULT_SUCCEEDED(shortcut->SetPath(target.c_str()));
+    UniqueCom<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(shortcut->QueryInterface(IID_PPV_ARGS(file.Put())));
+    ASSERT_HRESULT_SUCCEEDED(file->Save(link.c_str(), TRUE));
 }
 
 class WipeEndToEnd : public ::testing::Test {
@@ -181,6 +196,33 @@ TEST_F(WipeEndToEnd, FilesChosenInTheDialogAreDestroyedAndTheFinishPageShows) {
     EXPECT_FALSE(Exists(a));
     EXPECT_FALSE(Exists(b));
     EXPECT_EQ(ReadAll(kept), std::vector<char>(10, 'k'));
+    CloseAndWaitForExit();
+}
+
+// As a drop does, the dialog hands over the shortcut itself: its target, which may lie
+// anywhere, is not what the user chose to destroy. Wine's dialog follows no shortcut, asked
+// or not: there FileList.DialogAsksForSeveralExistingFilesOfAnyType holds the option.
+TEST_F(WipeEndToEnd, AShortcutChosenInTheDialogIsDestroyedItselfAndItsTargetKept) {
+    TempFolder elsewhere;
+    const std::string report = "the report the shortcut leads to";
+    // A Latin name: under Wine a shortcut read back gives a Cyrillic target as question marks.
+    const std::wstring target = elsewhere.MakeFileWith(L"report.txt", report);
+    const std::wstring shortcut = folder_.PathOf(L"Отчёт.lnk");
+    MakeShortcut(shortcut, target);
+    ASSERT_TRUE(Exists(shortcut));
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Выбор файлов"); }, 10000));
+    AddFilesThroughTheDialog(folder_.Path(), 1, L"Отчёт.lnk");
+    ASSERT_TRUE(WaitUntil([&] { return ListCount() == 1; }, 10000))
+        << "the list holds " << ListCount() << " entries";
+    EXPECT_EQ(ListEntries(), std::vector<std::wstring>{shortcut});
+
+    Click(L"Далее");
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Операция завершена"); }, 30000))
+        << "the finish page did not come";
+    EXPECT_FALSE(Exists(shortcut));
+    EXPECT_EQ(ReadAll(target), std::vector<char>(report.begin(), report.end()));
     CloseAndWaitForExit();
 }
 

@@ -15,9 +15,12 @@ namespace vexlor::platform {
 namespace {
 
 // Several files of the file system, each of which must exist; the names stay out of the
-// user's recent items, which would keep them after the files are gone.
+// user's recent items, which would keep them after the files are gone. A shortcut chosen is
+// the shortcut file itself, as when it is dropped on the list: left to itself the dialog
+// hands over the shortcut's target, which may lie anywhere and would be destroyed instead.
 constexpr DWORD kOptions = FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST |
-                           FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT | FOS_NOCHANGEDIR;
+                           FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT | FOS_NOCHANGEDIR |
+                           FOS_NODEREFERENCELINKS;
 
 void Check(HRESULT result) {
     if (SUCCEEDED(result))
@@ -88,6 +91,8 @@ private:
     UniqueCom<IShellFolder> folder_;
 };
 
+// The paths of the items as the dialog returns them: a shortcut's own, for neither way of
+// asking follows a link.
 std::vector<std::wstring> PathsOf(IFileOpenDialog& dialog) {
     UniqueCom<IShellItemArray> items;
     Check(dialog.GetResults(items.Put()));
