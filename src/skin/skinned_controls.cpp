@@ -72,14 +72,15 @@ HWND CreateCheckBox(HWND parent, int id, const std::wstring& text, const ui::Bou
 }
 
 HWND CreateListBox(HWND parent, int id, const ui::Bounds& bounds, StyleClass styleClass) {
-    const HWND list =
-        ui::CreateControl({.parent = parent,
-                           .id = id,
-                           .windowClass = L"LISTBOX",
-                           .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOTIFY |
-                                    LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                           .bounds = bounds,
-                           .styleClass = NameOf(styleClass)});
+    const HWND list = ui::CreateControl(
+        {.parent = parent,
+         .id = id,
+         .windowClass = L"LISTBOX",
+         // The skin's scroll strips lie over the list's own bars.
+         .style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_CLIPSIBLINGS | LBS_NOTIFY |
+                  LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+         .bounds = bounds,
+         .styleClass = NameOf(styleClass)});
     SkinListBox(list);
     return list;
 }

@@ -136,8 +136,6 @@ void TMainForm::BuildWelcomePage() {
 
 void TMainForm::BuildFileSelectionPage() {
     ListBoxFiles = skin::CreateListBox(TabSelectFiles, IdListBoxFiles, {}, skin::StyleClass::Edit);
-    ::SetWindowLongPtrW(ListBoxFiles, GWL_STYLE,
-                        ::GetWindowLongPtrW(ListBoxFiles, GWL_STYLE) | WS_CLIPSIBLINGS);
     fileList_ = FileList(ListBoxFiles);
     WatchListBoxMouse();
     sPanel3 = skin::CreatePanel(TabSelectFiles, 0, {}, skin::StyleClass::CheckBox);
