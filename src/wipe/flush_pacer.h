@@ -11,11 +11,11 @@ namespace vexlor::wipe {
 class FlushPacer {
 public:
     // Small enough for an old memory stick. The first step, before anything is measured, is
-    // one write chunk: short even on a slow disk, and a fast one doubles out of it in a few
+    // the smallest: short even on a slow disk, and a fast one doubles out of it in a few
     // steps.
     static constexpr std::uint64_t MinimumBytes = std::uint64_t{64} << 10;
     static constexpr std::uint64_t MaximumBytes = std::uint64_t{1} << 30;
-    static constexpr std::uint64_t InitialBytes = std::uint64_t{1} << 20;
+    static constexpr std::uint64_t InitialBytes = MinimumBytes;
     // Short enough that, with a write and the jitter of the disk, the window answers within
     // about 50 ms.
     static constexpr double TargetSeconds = 0.025;

@@ -30,8 +30,12 @@ public:
     // made; the name is then as safe as the volume keeps it.
     void Cover(const std::wstring& path);
     std::size_t Count() const;
+    // One file's rename and covers at a time: helpers that interleave them would have one
+    // file's covers take another's free places, of another size, and leave a piece of a name.
+    std::unique_lock<std::mutex> Turn() { return std::unique_lock(turn_); }
 
 private:
+    std::mutex turn_;
     mutable std::mutex mutex_;
     std::wstring folder_;
     std::vector<UniqueFile> covers_;

@@ -251,16 +251,20 @@ std::wstring RenameToRandomName(HANDLE file, const std::wstring& path) {
 // knows. Returns whether it was deleted. It runs on a helper: freeing a large file's blocks
 // and cached pages, in the delete or the close, can take the system a while.
 bool RenameAndDelete(UniqueFile file, const std::wstring& path, bool rename, NameCovers& covers) {
+    std::unique_lock turn = covers.Turn();
     const std::wstring renamed = rename ? RenameToRandomName(file.Get(), path) : path;
     // The name's former place is free now: covered before the delete, which some drivers
     // follow by giving the folder's last cluster back, with the name in it.
     if (renamed != path)
         covers.Cover(path);
     const bool marked = platform::DeleteOpenFileApi(file.Get(), renamed);
-    file.Reset();
+    turn.unlock();
+    file.Reset(); // freeing a large file's clusters may take a while: not in turn
     if (marked || DeleteWithRetries(renamed)) {
-        if (renamed == path)
+        if (renamed == path) {
+            turn.lock();
             covers.Cover(path);
+        }
         return true;
     }
     if (renamed != path)

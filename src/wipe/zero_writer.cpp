@@ -7,7 +7,6 @@
 #include "base/error.h"
 #include "platform/file_space.h"
 #include "platform/file_system.h"
-#include "wipe/answering_wait.h"
 
 namespace vexlor::wipe {
 namespace {
@@ -37,12 +36,6 @@ void MoveTo(HANDLE file, std::uint64_t offset) {
         throw Error(kWriteError);
 }
 
-// Tells the window thread that a flush has returned, also with an error.
-struct SetOnExit {
-    HANDLE event;
-    ~SetOnExit() { ::SetEvent(event); }
-};
-
 } // namespace
 
 double FlushToDisk(HANDLE file) {
@@ -54,20 +47,14 @@ double FlushToDisk(HANDLE file) {
 
 ZeroWriter::ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
     : progress_(progress), shift_(BarShift(totalBytes)),
-      flushed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       messagesProcessed_(platform::SteadyNowApi()) {
-    if (!flushed_)
-        ThrowLastError(L"Cannot create an event.");
     progress_.ResetFileBar(BarValue(totalBytes, shift_));
 }
 
 bool ZeroWriter::Overwrite(HANDLE file, const OverwritePlan& plan) {
     for (const platform::ByteRange& range : plan.data)
         WriteData(file, range);
-    const bool slackWritten = WriteSlack(file, plan.slack);
-    AwaitFlush();
-    unflushed_ = 0;
-    return slackWritten;
+    return WriteSlack(file, plan.slack);
 }
 
 void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
@@ -85,8 +72,7 @@ void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
         if (written == range.length)
             break; // the range is done; what follows answers the window in its turn
         if (unflushed_ == pacer_.BytesPerFlush()) {
-            FlushBehind(file, unflushed_);
-            unflushed_ = 0;
+            FlushStep(file);
         }
         AnswerIfDue();
     }
@@ -116,25 +102,12 @@ bool ZeroWriter::WriteSlack(HANDLE file, const platform::ByteRange& slack) {
     return true;
 }
 
-// The disk commits one step while the next is written: the flush runs on a helper. Only one
-// at a time, so that no step waits behind more than one other.
-void ZeroWriter::FlushBehind(HANDLE file, std::uint64_t bytes) {
-    AwaitFlush();
-    ::ResetEvent(flushed_.Get());
-    flushing_ = std::async(std::launch::async, [file, done = flushed_.Get()] {
-        const SetOnExit signal{done};
-        return FlushToDisk(file);
-    });
-    flushingBytes_ = bytes;
-}
-
-// Waits for the flush in flight, answering the window meanwhile; its error is the file's.
-void ZeroWriter::AwaitFlush() {
-    if (!flushing_.valid())
-        return;
-    while (!AwaitEventAnswering(flushed_.Get(), progress_)) {
-    }
-    pacer_.Record(flushingBytes_, flushing_.get());
+// Each step reaches the disk before the next is written, on this thread: Windows serialises
+// the calls on a handle opened without overlapped I/O, so a flush on a helper would only make
+// the next write wait for it, with the window unanswered. The pacer keeps each step short.
+void ZeroWriter::FlushStep(HANDLE file) {
+    pacer_.Record(unflushed_, FlushToDisk(file));
+    unflushed_ = 0;
 }
 
 void ZeroWriter::AnswerIfDue() {

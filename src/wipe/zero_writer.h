@@ -1,13 +1,11 @@
 #pragma once
-// Writing the zeros of one file: its streams in turn, in steps that the disk commits while the
-// next is written, with one per-file bar over all of them and the window answered meanwhile.
+// Writing the zeros of one file: its streams in turn, in steps that each reach the disk before
+// the next, with one per-file bar over all of them and the window answered between them.
 
 #include <windows.h>
 
 #include <cstdint>
-#include <future>
 
-#include "base/handles.h"
 #include "platform/clock.h"
 #include "wipe/flush_pacer.h"
 #include "wipe/overwrite.h"
@@ -34,8 +32,7 @@ public:
 private:
     void WriteData(HANDLE file, const platform::ByteRange& range);
     bool WriteSlack(HANDLE file, const platform::ByteRange& slack);
-    void FlushBehind(HANDLE file, std::uint64_t bytes);
-    void AwaitFlush();
+    void FlushStep(HANDLE file);
     void AnswerIfDue();
 
     FileProgress& progress_;
@@ -43,9 +40,6 @@ private:
     FlushPacer pacer_;
     std::uint64_t done_ = 0; // data bytes written, of every stream so far
     std::uint64_t unflushed_ = 0;
-    UniqueHandleNull flushed_;     // set when the flush in flight has returned
-    std::future<double> flushing_; // waited for by its destructor too, after an error
-    std::uint64_t flushingBytes_ = 0;
     platform::SteadyTime messagesProcessed_;
 };
 
