@@ -13,6 +13,9 @@
 # run over them (window shown, asked for answers all along), beside shred over the same files.
 # The display gets a window manager, as every desktop has: without one, the X driver waits two
 # seconds for each hidden top-level window to be withdrawn, the closing dialog's included.
+# With VEXLOR_BASELINE_BUILD set to another build tree (its vexlor_wipe_benchmark built), that
+# build destroys the same files too, round by round beside this one: a before and after measured
+# on the same machine under the same load.
 # Usage: scripts/benchmark-wipe.sh [SIZE_MIB [ROUNDS [SMALL_FILES [MANY_FILES [MANY_ROUNDS]]]]]
 #        (default 512 MiB, 5 rounds, 1000 files of 4 KiB; 10000 files, 3 rounds)
 set -euo pipefail
@@ -62,9 +65,10 @@ fresh() { # fresh SOURCE TARGET
 now() { date +%s.%N; }
 since() { echo "$(now) - $1" | bc -l; }
 exe="$build/tests/vexlor_wipe_benchmark.exe"
-vexlor() { # vexlor MODE PATH: prints the program's own figures
-  wine "$exe" "$1" "$(winepath -w "$2")" | tr -d '\r'
+vexlor() { # vexlor MODE PATH [EXE]: prints the program's own figures
+  wine "${3:-$exe}" "$1" "$(winepath -w "$2")" | tr -d '\r'
 }
+baseline=${VEXLOR_BASELINE_BUILD:+$VEXLOR_BASELINE_BUILD/tests/vexlor_wipe_benchmark.exe}
 
 declare -A times
 record() { times[$1]="${times[$1]:-} $2"; }
@@ -88,6 +92,17 @@ for round in $(seq 1 "$rounds"); do
     record "$kind answer" "$answer"
     record "$kind slow" "$slow"
     gone "$target"
+
+    if [ -n "$baseline" ]; then
+      fresh "$src" "$target"
+      record "$kind baseline window" "$(vexlor window "$target" "$baseline")"
+      gone "$target"
+      fresh "$src" "$target"
+      read -r _ answer slow <<<"$(vexlor answers "$target" "$baseline")"
+      record "$kind baseline answer" "$answer"
+      record "$kind baseline slow" "$slow"
+      gone "$target"
+    fi
 
     fresh "$src" "$target"
     start=$(now)
@@ -142,16 +157,23 @@ for kind in large small; do
   printf '  vexlor, window shown               %7.3f s  (longest answer %s ms, %s over 50 ms)\n' \
     "$w" "$(median "${times[$kind answer]}")" "$(median "${times[$kind slow]}")"
   printf '  vexlor, in-process                 %7.3f s\n' "$(median "${times[$kind inprocess]}")"
+  if [ -n "$baseline" ]; then
+    printf '  baseline build, window shown       %7.3f s  (longest answer %s ms, %s over 50 ms)\n' \
+      "$(median "${times[$kind baseline window]}")" "$(median "${times[$kind baseline answer]}")" \
+      "$(median "${times[$kind baseline slow]}")"
+  fi
   printf '  shred -n0 -z -u                    %7.3f s\n' "$s"
   printf '  dd conv=notrunc,fsync + rm         %7.3f s\n' "$d"
   printf '  window / shred = %.2f, window / (dd + rm) = %.2f\n' "$(ratio "$w" "$s")" "$(ratio "$w" "$d")"
 done
-m() { median "${times[many $1]}"; }
-echo "$many_count files of 4 KiB chosen at once, median of $many_rounds rounds"
-printf '  from "Open" to the list holding them      %7.3f s\n' "$(m open)"
-printf '  from the dialog closed to the list        %7.3f s  (longest answer %s ms)\n' \
-  "$(m closed)" "$(m filling)"
-printf '  vexlor run, window shown                  %7.3f s  (longest answer %s ms)\n' \
-  "$(m run)" "$(m answer)"
-printf '  shred -n0 -z -u                           %7.3f s\n' "$(m shred)"
-printf '  run / shred = %.2f\n' "$(ratio "$(m run)" "$(m shred)")"
+if [ "$many_rounds" -gt 0 ]; then
+  m() { median "${times[many $1]}"; }
+  echo "$many_count files of 4 KiB chosen at once, median of $many_rounds rounds"
+  printf '  from "Open" to the list holding them      %7.3f s\n' "$(m open)"
+  printf '  from the dialog closed to the list        %7.3f s  (longest answer %s ms)\n' \
+    "$(m closed)" "$(m filling)"
+  printf '  vexlor run, window shown                  %7.3f s  (longest answer %s ms)\n' \
+    "$(m run)" "$(m answer)"
+  printf '  shred -n0 -z -u                           %7.3f s\n' "$(m shred)"
+  printf '  run / shred = %.2f\n' "$(ratio "$(m run)" "$(m shred)")"
+fi

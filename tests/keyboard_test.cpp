@@ -88,6 +88,37 @@ TEST_F(Keyboard, NextIsTheDefaultAndTheFocusFollowsEachPageChange) {
     EXPECT_EQ(::GetFocus(), form_.BtnNext);
 }
 
+// However the tips dialog over the window was closed, the focus is back on a control of the
+// window, and Enter on the welcome page goes on.
+TEST_F(Keyboard, EnterGoesOnFromTheWelcomePageAfterTheTipsDialogClosed) {
+    testing::TempFolder folder;
+    std::ofstream(std::filesystem::path(folder.PathOf(L"Answers.dat")), std::ios::binary)
+        << "\xEF\xBB\xBF"
+        << "0 Первый\r\n0 Второй\r\n";
+    static dialogs::TFormUserAnswer* shown = nullptr;
+    for (const bool byEscape : {false, true}) {
+        SCOPED_TRACE(byEscape ? "closed by Esc" : "closed by Enter on \"Закрыть\"");
+        form_.BtnBackClick();
+        ASSERT_EQ(form_.ActivePage(), PageWelcome);
+        dialogs::TFormUserAnswer tips(form_.Handle(), folder.Path() + L"\\");
+        shown = &tips;
+        const auto closeByEnter = [](HWND, UINT, UINT_PTR timer, DWORD) {
+            ::KillTimer(nullptr, timer);
+            TabTo(shown->BtnCancel);
+            Press(VK_RETURN);
+        };
+        const auto closeByEscape = [](HWND, UINT, UINT_PTR timer, DWORD) {
+            ::KillTimer(nullptr, timer);
+            Press(VK_ESCAPE);
+        };
+        ::SetTimer(nullptr, 0, 50, byEscape ? +closeByEscape : +closeByEnter);
+        EXPECT_EQ(tips.ShowModal(), IDCANCEL);
+        EXPECT_EQ(::GetFocus(), form_.BtnNext) << "the focus is not back where it was";
+        Press(VK_RETURN);
+        EXPECT_EQ(form_.ActivePage(), PageSelectFiles);
+    }
+}
+
 TEST_F(Keyboard, TabReachesTheLinksAndEnterOrSpaceOpensThem) {
     RecordedShell shell({42});
     ASSERT_TRUE(TabTo(form_.sLabel11)) << "the video link is no tab stop";

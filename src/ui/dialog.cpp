@@ -32,11 +32,20 @@ RECT CentredOver(HWND owner, SIZE client) {
     return {x, y, x + width, y + height};
 }
 
+bool CanTakeFocus(HWND window) {
+    return window && ::IsWindow(window) && ::IsWindowVisible(window) && ::IsWindowEnabled(window);
+}
+
 // Disables the owner for the modal run and enables it again, with the activation, on every
 // path out, before the dialog is hidden: otherwise the system activates some other program.
+// The control of the owner that had the focus gets it back, so that Enter and Tab go on from
+// where they were.
 class OwnerDisabled {
 public:
     OwnerDisabled(HWND owner, HWND dialog) : owner_(owner), dialog_(dialog) {
+        const HWND focus = ::GetFocus();
+        if (owner_ && focus && ::IsChild(owner_, focus))
+            focus_ = focus;
         enabled_ = owner_ && ::IsWindowEnabled(owner_);
         if (enabled_)
             ::EnableWindow(owner_, FALSE);
@@ -50,13 +59,18 @@ public:
             ::ShowWindow(dialog_, SW_HIDE);
         if (owner_ && ::IsWindow(owner_)) {
             ::SetActiveWindow(owner_);
-            ::SetFocus(owner_);
+            const HWND focus = ::GetFocus();
+            if (CanTakeFocus(focus_))
+                ::SetFocus(focus_);
+            else if (focus != owner_ && !::IsChild(owner_, focus))
+                ::SetFocus(owner_);
         }
     }
 
 private:
     HWND owner_;
     HWND dialog_;
+    HWND focus_ = nullptr;
     bool enabled_ = false;
 };
 
