@@ -3,7 +3,8 @@
 # GNU shred and dd do it, each contender on a fresh copy of the same content, and prints the
 # medians. The program is timed twice: inside the process without a window ("in-process"), and
 # as the user sees it, with the main window shown, from the click on "Далее" to the finish page
-# ("window"). In a run of its own, since asking costs time too, it prints the longest time the
+# ("window"). Another run times the system calls inside it: where the time goes. In a run of
+# its own, since asking costs time too, it prints the longest time the
 # window took to answer a message every 5 ms, and how many answers took longer than 50 ms.
 # Contenders: `shred -n0 -z -u` (one pass of zeros, then renames and unlinks), and dd writing
 # the same zeros in place with a final fsync followed by rm, as the program writes in place.
@@ -88,6 +89,14 @@ for round in $(seq 1 "$rounds"); do
     gone "$target"
 
     fresh "$src" "$target"
+    read -r total _ writes _ window_flushes _ helper_flushes _ renames _ deletes \
+      <<<"$(vexlor profile "$target")"
+    for part in total writes window_flushes helper_flushes renames deletes; do
+      record "$kind profile $part" "${!part}"
+    done
+    gone "$target"
+
+    fresh "$src" "$target"
     read -r _ answer slow <<<"$(vexlor answers "$target")"
     record "$kind answer" "$answer"
     record "$kind slow" "$slow"
@@ -157,6 +166,9 @@ for kind in large small; do
   printf '  vexlor, window shown               %7.3f s  (longest answer %s ms, %s over 50 ms)\n' \
     "$w" "$(median "${times[$kind answer]}")" "$(median "${times[$kind slow]}")"
   printf '  vexlor, in-process                 %7.3f s\n' "$(median "${times[$kind inprocess]}")"
+  p() { median "${times[$kind profile $1]}"; }
+  printf '  where a run of %.3f s went: writes %.3f, flushes on the window thread %.3f, on helpers %.3f, renames %.3f, deletes %.3f s\n' \
+    "$(p total)" "$(p writes)" "$(p window_flushes)" "$(p helper_flushes)" "$(p renames)" "$(p deletes)"
   if [ -n "$baseline" ]; then
     printf '  baseline build, window shown       %7.3f s  (longest answer %s ms, %s over 50 ms)\n' \
       "$(median "${times[$kind baseline window]}")" "$(median "${times[$kind baseline answer]}")" \

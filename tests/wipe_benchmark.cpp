@@ -4,6 +4,10 @@
 //                                          the click on "Далее" to the finish page drawn
 //   vexlor_wipe_benchmark answers PATH     the same, while another thread asks the window for
 //                                          an answer every 5 ms
+//   vexlor_wipe_benchmark profile PATH     as "window", and where the run's time went: the
+//                                          seconds in writes, in flushes on the window thread
+//                                          and on helpers, in renames, in deletes (with the
+//                                          close), each summed over its calls
 //   vexlor_wipe_benchmark choose FOLDER    "Добавить файлы" on the file page, every file of
 //                                          the folder chosen at once in the real open-file
 //                                          dialog (its names typed, then "Open"), then the run
@@ -33,6 +37,8 @@
 #include "base/product.h"
 #include "platform/common_controls.h"
 #include "platform/file_dialog.h"
+#include "platform/file_system.h"
+#include "platform/seam.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
 #include "wizard/main_form.h"
@@ -162,6 +168,71 @@ int InWindow(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& f
         std::printf("%.3f %.1f %d\n", run.seconds, run.longestAnswer, run.slowAnswers);
     else
         std::printf("%.3f\n", run.seconds);
+    return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
+}
+
+// Sums the time spent in each kind of system call of the run, by whichever thread.
+class CallTimes {
+public:
+    CallTimes()
+        : write_(vexlor::platform::WriteFileApi,
+                 [this](HANDLE file, const void* data, DWORD bytes, DWORD& done) {
+                     return Timed(writes_, [&] {
+                         return ::WriteFile(file, data, bytes, &done, nullptr) != FALSE;
+                     });
+                 }),
+          flush_(vexlor::platform::FlushFileBuffersApi,
+                 [this](HANDLE file) {
+                     auto& sum =
+                         ::GetCurrentThreadId() == window_ ? windowFlushes_ : helperFlushes_;
+                     return Timed(sum, [&] { return ::FlushFileBuffers(file) != FALSE; });
+                 }),
+          rename_(vexlor::platform::RenameOpenFileApi,
+                  [this](HANDLE file, const std::wstring& from, const std::wstring& to) {
+                      return Timed(renames_, [&] {
+                          return vexlor::platform::RenameOpenFileDirect(file, from, to);
+                      });
+                  }),
+          delete_(
+              vexlor::platform::DeleteOpenFileApi, [this](HANDLE file, const std::wstring& path) {
+                  return Timed(deletes_,
+                               [&] { return vexlor::platform::DeleteOpenFileDirect(file, path); });
+              }) {}
+
+    void Print(double total) const {
+        std::printf("%.3f writes %.3f window-flushes %.3f helper-flushes %.3f renames %.3f "
+                    "deletes %.3f\n",
+                    total, writes_.load(), windowFlushes_.load(), helperFlushes_.load(),
+                    renames_.load(), deletes_.load());
+    }
+
+private:
+    template <typename Call> bool Timed(std::atomic<double>& sum, Call call) {
+        const auto start = Clock::now();
+        const bool result = call();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        double seen = sum.load();
+        while (!sum.compare_exchange_weak(seen, seen + seconds)) {
+        }
+        return result;
+    }
+
+    const DWORD window_ = ::GetCurrentThreadId();
+    std::atomic<double> writes_{0}, windowFlushes_{0}, helperFlushes_{0}, renames_{0}, deletes_{0};
+    vexlor::platform::ScopedSeam<vexlor::platform::WriteFileSignature> write_;
+    vexlor::platform::ScopedSeam<vexlor::platform::FlushFileBuffersSignature> flush_;
+    vexlor::platform::ScopedSeam<vexlor::platform::RenameOpenFileSignature> rename_;
+    vexlor::platform::ScopedSeam<vexlor::platform::DeleteOpenFileSignature> delete_;
+};
+
+int Profile(vexlor::wizard::TMainForm& form, const std::vector<std::wstring>& files) {
+    form.Show(SW_SHOWNORMAL);
+    form.BtnNextClick();
+    form.AddFiles(files);
+    ::UpdateWindow(form.Handle());
+    Pump();
+    const CallTimes times;
+    times.Print(TimeTheRun(form, false).seconds);
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 
@@ -301,9 +372,10 @@ int ChooseThenRun(vexlor::wizard::TMainForm& form, const std::wstring& folder,
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 3 ? argv[1] : L"";
-    if (mode != L"inprocess" && mode != L"window" && mode != L"answers" && mode != L"choose") {
-        std::fwprintf(stderr,
-                      L"usage: vexlor_wipe_benchmark inprocess|window|answers|choose PATH\n");
+    if (mode != L"inprocess" && mode != L"window" && mode != L"answers" && mode != L"choose" &&
+        mode != L"profile") {
+        std::fwprintf(
+            stderr, L"usage: vexlor_wipe_benchmark inprocess|window|answers|profile|choose PATH\n");
         return 2;
     }
     const vexlor::ComInitialized com; // the open-file dialog is a COM object
@@ -319,6 +391,8 @@ int wmain(int argc, wchar_t** argv) {
         const auto files = FilesAt(argv[2]);
         if (mode == L"inprocess")
             return InProcess(form, files);
+        if (mode == L"profile")
+            return Profile(form, files);
         if (mode == L"choose")
             return ChooseThenRun(form, argv[2], files);
         return InWindow(form, files, mode == L"answers");
