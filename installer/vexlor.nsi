@@ -31,6 +31,14 @@ SetCompressor /SOLID lzma
 !define SETTINGS_KEY "Software\${MAKER}\${PRODUCT}"
 ; Written by the program at every start (settings/file_type.cpp).
 !define ASSOCIATION_KEY "Software\Classes\.DRVK"
+; Explorer's verb on files and folders and the "Send to" shortcut, for the current user; the
+; installed program writes them again at every start (settings/explorer_menu.cpp), the switch
+; tells it that the paths are to be destroyed (base/start_arguments.h).
+!define FILE_VERB_KEY "Software\Classes\*\shell\Vexlor"
+!define FOLDER_VERB_KEY "Software\Classes\Directory\shell\Vexlor"
+!define VERB_TEXT "Уничтожить с помощью Vexlor"
+!define SENDTO_LINK "$SENDTO\Vexlor (уничтожить).lnk"
+!define DESTROY_SWITCH "/destroy"
 ; Held by the program for its whole life (app/single_instance.h).
 !define INSTANCE_MUTEX "DrvkW9wmnj398rf8s8"
 ; The program's main window (base/product.h): WM_CLOSE ends the program, after a deletion run
@@ -188,6 +196,14 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "${COPYRIGHT}"
   Закрыть ${PRODUCT} и продолжить удаление? Если он уничтожает файлы, он закроется, когда \
   закончит." "${STILL_RUNNING}$\r$\n$\r$\nПопробовать закрыть его снова и продолжить удаление?"
 
+; Shown for any number of items chosen; Explorer starts the program once for each.
+!macro WriteVerb key
+  WriteRegStr HKCU "${key}" "" "${VERB_TEXT}"
+  WriteRegStr HKCU "${key}" "Icon" "$INSTDIR\vexlor.exe,0"
+  WriteRegStr HKCU "${key}" "MultiSelectModel" "Player"
+  WriteRegStr HKCU "${key}\command" "" '"$INSTDIR\vexlor.exe" ${DESTROY_SWITCH} "%1"'
+!macroend
+
 ; An install over an earlier one: its folder, without the page.
 Function SkipDirectoryOnUpdate
   Push $0
@@ -222,6 +238,10 @@ Section
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\vexlor.exe" "" "$INSTDIR\vexlor.exe" 0 \
     SW_SHOWNORMAL "" "Уничтожение файлов без возможности восстановления"
+  CreateShortCut "${SENDTO_LINK}" "$INSTDIR\vexlor.exe" "${DESTROY_SWITCH}" "$INSTDIR\vexlor.exe" 0 \
+    SW_SHOWNORMAL "" "Уничтожить файлы и папки без возможности восстановления"
+  !insertmacro WriteVerb "${FILE_VERB_KEY}"
+  !insertmacro WriteVerb "${FOLDER_VERB_KEY}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -251,14 +271,14 @@ Function un.OptionsPage
   !insertmacro MUI_HEADER_TEXT "Удаление ${PRODUCT}" "Что будет удалено с компьютера."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 48u "${PRODUCT} будет удален из папки:$\r$\n$INSTDIR$\r$\n$\r$\n\
-    Ярлык в меню «Пуск», запись в списке установленных программ и связь с файлами .DRVK \
-    тоже будут удалены."
+  ${NSD_CreateLabel} 0 0 100% 56u "${PRODUCT} будет удален из папки:$\r$\n$INSTDIR$\r$\n$\r$\n\
+    Ярлыки в меню «Пуск» и «Отправить», пункт меню Проводника, запись в списке установленных \
+    программ и связь с файлами .DRVK тоже будут удалены."
   Pop $0
-  ${NSD_CreateLabel} 0 60u 100% 24u "Настройки программы остаются на компьютере и пригодятся, \
+  ${NSD_CreateLabel} 0 64u 100% 24u "Настройки программы остаются на компьютере и пригодятся, \
     если вы установите ${PRODUCT} снова."
   Pop $0
-  ${NSD_CreateCheckbox} 0 88u 100% 12u "Удалить также настройки ${PRODUCT}"
+  ${NSD_CreateCheckbox} 0 92u 100% 12u "Удалить также настройки ${PRODUCT}"
   Pop $RemoveSettingsBox
   ${NSD_SetState} $RemoveSettingsBox $RemoveSettings
   GetDlgItem $0 $HWNDPARENT 1
@@ -286,6 +306,9 @@ Section "Uninstall"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
   DeleteRegKey HKCU "${ASSOCIATION_KEY}"
+  DeleteRegKey HKCU "${FILE_VERB_KEY}"
+  DeleteRegKey HKCU "${FOLDER_VERB_KEY}"
+  Delete "${SENDTO_LINK}"
   ; SHCNE_ASSOCCHANGED: the shell forgets the file type at once.
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
   ; The update check's copy of the version file, in the program's data folder.

@@ -12,6 +12,8 @@
 # real open-file dialog (their names typed into it, then "Open"), timed from "Open" and from the
 # dialog closed to the list holding them, with the window's longest answer meanwhile; then the
 # run over them (window shown, asked for answers all along), beside shred over the same files.
+# A folder of MANY_FILES files added with "Добавить папку" (the dialog answering at once): timed
+# from the dialog's answer to the list holding every file, with the window's longest answer.
 # The display gets a window manager, as every desktop has: without one, the X driver waits two
 # seconds for each hidden top-level window to be withdrawn, the closing dialog's included.
 # With VEXLOR_BASELINE_BUILD set to another build tree (its vexlor_wipe_benchmark built), that
@@ -148,6 +150,11 @@ for round in $(seq 1 "$many_rounds"); do
   gone "$target"
 
   fresh "$work/template-many" "$target"
+  read -r folder_listed folder_answer <<<"$(vexlor folder "$target")"
+  record "many folder" "$folder_listed"
+  record "many folder answer" "$folder_answer"
+
+  fresh "$work/template-many" "$target"
   start=$(now)
   shred -n0 -z -u "$target"/*
   record "many shred" "$(since "$start")"
@@ -184,6 +191,8 @@ if [ "$many_rounds" -gt 0 ]; then
   printf '  from "Open" to the list holding them      %7.3f s\n' "$(m open)"
   printf '  from the dialog closed to the list        %7.3f s  (longest answer %s ms)\n' \
     "$(m closed)" "$(m filling)"
+  printf '  a folder of them added, answer to list    %7.3f s  (longest answer %s ms)\n' \
+    "$(m folder)" "$(m 'folder answer')"
   printf '  vexlor run, window shown                  %7.3f s  (longest answer %s ms)\n' \
     "$(m run)" "$(m answer)"
   printf '  shred -n0 -z -u                           %7.3f s\n' "$(m shred)"

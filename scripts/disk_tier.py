@@ -3,16 +3,19 @@
 
 For NTFS (ntfs-3g), exFAT (exfat-fuse) and FAT32 (fusefat), volume images are made and mounted,
 files are written, and the real program is run under Wine over files chosen in its open-file
-dialog (an end-to-end test drives it). Then the volume is unmounted and its raw image searched:
-The Sleuth Kit lists the deleted entries (fls -rd) and gives their content (icat), and a byte
-search looks for the random tokens written into every chosen file and its name (UTF-16, UTF-8
-and the pieces of FAT's long-name entries). Copies of the same files deleted plainly must be
-found by the same search, so that it can fail; the files beside the chosen ones must stay byte
-for byte. Run by scripts/disk-tier.sh as root; never touches a volume it did not make.
+dialog (an end-to-end test drives it), and over a folder given on its command line as Explorer's
+verb gives it. Then the volume is unmounted and its raw image searched: The Sleuth Kit lists the
+deleted entries (fls -rd) and gives their content (icat), and a byte search looks for the random
+tokens written into every chosen file and its name, and into the names of the folders removed
+(UTF-16, UTF-8 and the pieces of FAT's long-name entries). Copies of the same files deleted
+plainly must be found by the same search, so that it can fail; the files beside the chosen ones
+must stay byte for byte. Run by scripts/disk-tier.sh as root; never touches a volume it did not
+make. VEXLOR_DISK_TIER_CASES (say "folder_tree") runs only the cases named, comma-separated.
 """
 import hashlib
 import os
 import random
+import shutil
 import string
 import subprocess
 import sys
@@ -183,19 +186,25 @@ def hash_all(files):
     return {path: hashlib.sha256(path.read_bytes()).hexdigest() for path in files}
 
 
-def destroy_in_the_program(folder, secrets):
-    chosen = WORK / 'chosen.txt'
-    chosen.write_text(''.join(s.name + '\n' for s in secrets), encoding='utf-8')
-    environment = dict(os.environ, VEXLOR_DISK_TIER_FOLDER=windows_path(folder),
-                       VEXLOR_DISK_TIER_CHOSEN=windows_path(chosen),
-                       VEXLOR_DISK_TIER_FILES=str(len(os.listdir(folder))))
+def run_driver(test, **variables):
+    """Runs one of the end-to-end tests that drive the program for the tier."""
+    environment = dict(os.environ, **variables)
     result = subprocess.run(
         [str(ROOT / 'scripts' / 'wine-exec.sh'), str(BUILD),
          str(BUILD / 'tests' / 'vexlor_e2e_tests.exe'), '--gtest_also_run_disabled_tests',
-         '--gtest_filter=WipeEndToEnd.DISABLED_DiskTier*'],
+         f'--gtest_filter={test}'],
         env=environment, capture_output=True, text=True, errors='replace')
     passed = result.returncode == 0 and '[  PASSED  ] 1 test' in result.stdout
     return [] if passed else ['the program run: ' + result.stdout[-3000:] + result.stderr[-2000:]]
+
+
+def destroy_in_the_program(folder, secrets):
+    chosen = WORK / 'chosen.txt'
+    chosen.write_text(''.join(s.name + '\n' for s in secrets), encoding='utf-8')
+    return run_driver('WipeEndToEnd.DISABLED_DiskTier*',
+                      VEXLOR_DISK_TIER_FOLDER=windows_path(folder),
+                      VEXLOR_DISK_TIER_CHOSEN=windows_path(chosen),
+                      VEXLOR_DISK_TIER_FILES=str(len(os.listdir(folder))))
 
 
 def name_patterns(secret, kind):
@@ -380,14 +389,62 @@ def sparse_file(volume, findings):
     return secrets
 
 
+class FolderName(Secret):
+    """A folder whose name carries a token that must not outlive its removal."""
+
+    def __init__(self, parent, name_pattern):
+        super().__init__(parent, name_pattern, 0)
+        self.content_tokens = []
+
+    def write(self):
+        self.path.mkdir()
+
+
+def make_tree(parent, kind):
+    """A folder with files, subfolders two deep and an empty one, all named with tokens."""
+    top = FolderName(parent, 'Папка {} для уничтожения' if kind != 'fat32' else 'Folder {} to go')
+    sub = FolderName(top.path, 'sub-{}')
+    deeper = FolderName(sub.path, 'deeper-{}')
+    empty = FolderName(top.path, 'empty-{}')
+    folders = [top, sub, deeper, empty]
+    files = [Secret(top.path, 'top-{}.txt', 3000), Secret(sub.path, 'sub-file-{}.bin', 9000),
+             Secret(deeper.path, 'deep-{}.txt', 40)]
+    files += [Secret(sub.path, f's{i:02d}-{{}}.txt', 1000 + i) for i in range(12)]
+    for item in folders + files:
+        item.write()
+    return top, folders + files, len(files)
+
+
+def folder_tree(volume, findings):
+    """A folder given as Explorer's verb gives it: its files destroyed, its folders removed."""
+    label = f'{volume.kind} folder tree'
+    parent, copies = volume.mount_point / 'parent', volume.mount_point / 'copies'
+    parent.mkdir()
+    copies.mkdir()
+    neighbours = write_neighbours(parent, 20)
+    top, destroyed, files = make_tree(parent, volume.kind)
+    copy, controls, _ = make_tree(copies, volume.kind)
+    before = hash_all(neighbours)
+    findings.failures += run_driver('WipeEndToEndFromExplorer.DISABLED_DiskTier*',
+                                    VEXLOR_DISK_TIER_FOLDER=windows_path(top.path),
+                                    VEXLOR_DISK_TIER_FILES=str(files))
+    check_gone(destroyed, findings, label)
+    check_neighbours(before, findings, label)
+    shutil.rmtree(copy.path)
+    return destroyed, controls
+
+
 def main():
     WORK.mkdir(parents=True, exist_ok=True)
     findings = Findings()
-    cases = {'ntfs': (folder_with_hundreds, full_volume, sparse_file),
-             'exfat': (folder_with_hundreds, full_volume),
-             'fat32': (folder_with_hundreds, full_volume)}
+    cases = {'ntfs': (folder_with_hundreds, full_volume, sparse_file, folder_tree),
+             'exfat': (folder_with_hundreds, full_volume, folder_tree),
+             'fat32': (folder_with_hundreds, full_volume, folder_tree)}
+    wanted = os.environ.get('VEXLOR_DISK_TIER_CASES')
     for kind, kind_cases in cases.items():
         for case in kind_cases:
+            if wanted and case.__name__ not in wanted.split(','):
+                continue
             volume = Volume(kind, f'{kind}-{case.__name__}')
             try:
                 volume.make_and_mount()

@@ -49,10 +49,12 @@ inst="$(text)\\Programs\\Vexlor"
 run cmd /c 'echo %APPDATA%'
 shortcut="$(text)\\Microsoft\\Windows\\Start Menu\\Programs\\Vexlor.lnk"
 appdata_maker="$(unix_path "$(text)")/Keltro Software"
+sendto_link="$(unix_path "$(text)")/Microsoft/Windows/SendTo/Vexlor (уничтожить).lnk"
 dir=$(unix_path "$inst")
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vexlor'
 association_key='HKCU\Software\Classes\.DRVK'
 settings_key='HKCU\Software\Keltro Software\Vexlor'
+verb_keys=('HKCU\Software\Classes\*\shell\Vexlor' 'HKCU\Software\Classes\Directory\shell\Vexlor')
 
 has_key() { run reg query "$1"; }
 # Checks one value of the key last queried, as reg prints it: "REG_SZ text", "REG_DWORD 0x1".
@@ -60,6 +62,35 @@ expect_value() {
   local got
   got=$(text | sed -n "s/^    $1    \(REG_[A-Z_]*\)    /\1 /p")
   [ "$got" = "$2" ] || fail "$1 is '$got', expected '$2'"
+}
+
+# Explorer's verb on files and folders, and the "Send to" shortcut to the program with the switch.
+expect_explorer_entries() {
+  local key
+  for key in "${verb_keys[@]}"; do
+    # reg prints through the console's code page: the Russian text is read from an export.
+    run reg export "$key" "$work/verb.reg" /y || fail "no Explorer verb at $key"
+    iconv -f UTF-16 -t UTF-8 "$work/verb.reg" | tr -d '\r' | grep -qxF '@="Уничтожить с помощью Vexlor"' ||
+      fail "the Explorer verb at $key does not read \"Уничтожить с помощью Vexlor\""
+    has_key "$key" || fail "no Explorer verb at $key"
+    expect_value Icon "REG_SZ $inst\\vexlor.exe,0"
+    has_key "$key\\command" || fail "the Explorer verb at $key has no command"
+    expect_value "(Default)" "REG_SZ \"$inst\\vexlor.exe\" /destroy \"%1\""
+  done
+  [ -f "$sendto_link" ] || fail "no \"Send to\" shortcut"
+  python3 - "$sendto_link" "$inst\\vexlor.exe" <<'PY' || fail "the \"Send to\" shortcut does not start the program with /destroy"
+import sys
+link = open(sys.argv[1], 'rb').read()
+sys.exit(0 if all(t.encode('utf-16-le') in link for t in ('/destroy', 'vexlor.exe')) else 1)
+PY
+}
+
+expect_no_explorer_entries() {
+  local key
+  for key in "${verb_keys[@]}"; do
+    ! has_key "$key" || fail "the Explorer verb at $key is left"
+  done
+  [ ! -e "$sendto_link" ] || fail "the \"Send to\" shortcut is left"
 }
 
 expect_installed() {
@@ -89,6 +120,7 @@ expect_installed() {
   size=$(($(text | sed -n 's/^    EstimatedSize    REG_DWORD    //p')))
   [ $((size - bytes / 1024)) -ge -16 ] && [ $((size - bytes / 1024)) -le 16 ] ||
     fail "EstimatedSize $size KiB for $bytes bytes"
+  expect_explorer_entries
 }
 
 # Waits for the main window (its class and caption) and checks that it is the installed program.
@@ -118,9 +150,13 @@ x86_64-w64-mingw32-objcopy --dump-section .gnu_debuglink="$work/debuglink" "$dir
   fail "the debug link does not name vexlor.debug"
 [ -s "$build/installer/stage/vexlor.debug" ] || fail "no vexlor.debug in the build"
 
-echo "start from the Start menu"
+echo "start from the Start menu, the Explorer entries mended"
+run reg delete "${verb_keys[0]}" /f || fail "cannot delete the Explorer verb"
+run reg add "${verb_keys[1]}\\command" /ve /d elsewhere.exe /f || fail "cannot change the verb"
+rm -f "$sendto_link"
 run start "$shortcut" || fail "the shortcut does not start"
 expect_program_window
+expect_explorer_entries
 has_key "$association_key\\shell\\open\\command" || fail "the program wrote no .DRVK association"
 expect_value "(Default)" "REG_SZ \"$inst\\vexlor.exe\" \"%1\""
 has_key "$association_key\\DefaultIcon" || fail "the .DRVK association has no icon"
@@ -164,6 +200,7 @@ timeout 120 wineserver -w || fail "the uninstaller did not end"
 [ ! -e "$appdata_maker" ] || fail "the data folder is left"
 ! has_key "$uninstall_key" || fail "the entry among the installed programs is left"
 ! has_key "$association_key" || fail "the .DRVK association is left"
+expect_no_explorer_entries
 has_key "$settings_key" || fail "the settings went with a silent uninstall"
 expect_value NotFirstRun "REG_DWORD 0x1"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/single_instance.h"
 #include "base/product.h"
@@ -123,6 +124,24 @@ TEST_F(AppMessage, OverDialogIsOwnedByDialogAndTitledWithItsCaption) {
     EXPECT_EQ(boxes.calls[0].owner, dialog.Handle());
     EXPECT_EQ(boxes.calls[0].caption, L"О программе...");
     EXPECT_EQ(boxes.calls[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+}
+
+TEST(HandOver, PathsAreEveryArgumentButTheSwitchAndAProjectFileJoinsOnlyWithIt) {
+    const StartArguments verb =
+        ParseStartArguments(L"\"C:\\P F\\v.exe\" \"D:\\My Files\\a.drvk\" /Destroy b.txt");
+    EXPECT_TRUE(verb.toDestroy);
+    EXPECT_EQ(verb.paths, (std::vector<std::wstring>{L"D:\\My Files\\a.drvk", L"b.txt"}));
+    const StartArguments opened = ParseStartArguments(L"v.exe \"D:\\x\\plan.DRVK\"");
+    EXPECT_FALSE(opened.toDestroy);
+    EXPECT_EQ(HandOverTexts(opened), std::vector<std::wstring>{L"D:\\x\\plan.DRVK"});
+    EXPECT_EQ(HandOverTexts(ParseStartArguments(L"v.exe /destroy")),
+              std::vector<std::wstring>{L""});
+
+    EXPECT_FALSE(JoinsTheList(L"D:\\x\\plan.DRVK", false));
+    EXPECT_TRUE(JoinsTheList(L"D:\\x\\plan.DRVK", true));
+    EXPECT_TRUE(JoinsTheList(L"D:\\x.drvk\\plan.txt", false));
+    EXPECT_TRUE(JoinsTheList(L"D:\\x\\plan.drvk.txt", false));
+    EXPECT_FALSE(JoinsTheList(L"", true)) << "an empty hand-over only calls the window forward";
 }
 
 TEST(HandOver, FirstArgumentLosesItsQuotes) {

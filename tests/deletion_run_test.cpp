@@ -1,6 +1,7 @@
 // The deletion run through the real main window: "Далее" on the file page, real files.
 #include <windows.h>
 #include <commctrl.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,10 @@
 #include <vector>
 
 #include "fakes.h"
+#include "base/start_arguments.h"
+#include "platform/file_dialog.h"
 #include "platform/file_system.h"
+#include "platform/folder_tree.h"
 #include "platform/message_box.h"
 #include "platform/taskbar.h"
 #include "platform/volume_facts.h"
@@ -27,6 +31,7 @@
 #include "ui/app_cursor.h"
 #include "ui/controls.h"
 #include "ui/error_box.h"
+#include "wipe/name_covers.h"
 #include "wizard/finish_report.h"
 #include "wizard/main_form.h"
 
@@ -38,6 +43,22 @@ using vexlor::testing::Exists;
 using vexlor::testing::ReadAll;
 using vexlor::testing::SystemText;
 using vexlor::testing::TempFolder;
+
+// What a file's handle names, so that flushes, renames and deletes on different helpers can be
+// told apart by file, and a file or folder found again by its handle.
+std::uint64_t FileIndexOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    ::GetFileInformationByHandle(file, &info);
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+std::uint64_t FileIndexOfPath(const std::wstring& path) {
+    const HANDLE opened = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, 7, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const std::uint64_t index = FileIndexOf(opened);
+    ::CloseHandle(opened);
+    return index;
+}
 
 constexpr wchar_t kWarning[] = L"Некоторые файлы могли быть удалены не окончательно или не "
                                L"удалены. Возможно недостаточно прав для совершения операции. ";
@@ -80,14 +101,16 @@ protected:
 
     // The lines of the finish page's list of what may not be destroyed.
     std::vector<std::wstring> NotDestroyedLines() const {
+        return LinesOf(form_.ListBoxNotDestroyed);
+    }
+
+    static std::vector<std::wstring> LinesOf(HWND list) {
         std::vector<std::wstring> lines;
-        const auto count = ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETCOUNT, 0, 0);
+        const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            std::wstring line(static_cast<std::size_t>(
-                                  ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXTLEN, i, 0)),
+            std::wstring line(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)),
                               L'\0');
-            ::SendMessageW(form_.ListBoxNotDestroyed, LB_GETTEXT, i,
-                           reinterpret_cast<LPARAM>(line.data()));
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
             lines.push_back(line);
         }
         return lines;
@@ -621,16 +644,116 @@ TEST_F(DeletionRun, FileDroppedDuringTheRunWaitsForTheNextOne) {
     const std::wstring dropped = folder_.MakeFile(L"dropped.bin", 10, 'd');
     AddEntry(a);
     AddEntry(b);
+    // And one handed over by another start of the program, as Explorer's verb makes it.
+    std::wstring handed = folder_.MakeFile(L"handed.bin", 10, 'h');
+    COPYDATASTRUCT record{HandOverToDestroy,
+                          static_cast<DWORD>((handed.size() + 1) * sizeof(wchar_t)), handed.data()};
     onOverwrite_ = [&](const std::wstring& path) {
-        if (path == a)
-            vexlor::testing::SendDrop(form_.Handle(), {dropped});
+        if (path != a)
+            return;
+        vexlor::testing::SendDrop(form_.Handle(), {dropped});
+        ::SendMessageW(form_.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
     };
 
     PressNext();
 
     EXPECT_EQ(Deleted(), (std::vector<std::wstring>{a, b}));
     EXPECT_EQ(ReadAll(dropped), std::vector<char>(10, 'd'));
-    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 3) << "it waits in the list";
+    EXPECT_EQ(ReadAll(handed), std::vector<char>(10, 'h'));
+    EXPECT_EQ(::SendMessageW(form_.ListBoxFiles, LB_GETCOUNT, 0, 0), 4) << "they wait in the list";
+    ExpectFinished();
+}
+
+// A folder added: its files destroyed, its emptied folders removed under random names, a link in
+// it (a folder that the system says is a junction, which Wine cannot make) neither entered nor
+// touched, and what holds a file that stayed kept and named on the finish page.
+TEST_F(DeletionRun, FolderIsDestroyedWithItsEmptiedSubfoldersAndWhatStaysIsNamed) {
+    const std::wstring tree = folder_.PathOf(L"tree");
+    const std::wstring whole = folder_.PathOf(L"whole");
+    for (const wchar_t* name : {L"tree", L"tree\\sub", L"tree\\sub\\deeper", L"tree\\empty",
+                                L"tree\\kept", L"tree\\link", L"whole", L"whole\\inner"})
+        ::CreateDirectoryW(folder_.PathOf(name).c_str(), nullptr);
+    const std::vector<std::wstring> destroyed = {
+        folder_.MakeFile(L"tree\\a.bin", 100), folder_.MakeFile(L"tree\\sub\\b.bin", 10),
+        folder_.MakeFile(L"tree\\sub\\deeper\\c.bin", 10), folder_.MakeFile(L"whole\\w.bin", 10),
+        folder_.MakeFile(L"whole\\inner\\v.bin", 10)};
+    const std::wstring stuck = folder_.MakeFile(L"tree\\kept\\stuck.bin", 10);
+    const std::wstring link = tree + L"\\link";
+    const std::wstring inside = folder_.MakeFile(L"tree\\link\\inside.txt", 10, 'i');
+    undeletable_ = {stuck};
+    const auto isLink = [&](const std::wstring& path) {
+        return ::CompareStringOrdinal(path.c_str(), -1, link.c_str(), -1, TRUE) == CSTR_EQUAL;
+    };
+    // The system's word for the link: in its folder's listing, by its path, and by its handle.
+    ScopedSeam<platform::ListFolderSignature> listing(
+        platform::ListFolderApi,
+        [&](const std::wstring& folder, std::vector<platform::FolderEntry>& entries) {
+            const bool listed = platform::ListFolderDirect(folder, entries);
+            for (platform::FolderEntry& entry : entries)
+                if (isLink(platform::PathInFolder(folder, entry.name)))
+                    entry = {entry.name, entry.attributes | FILE_ATTRIBUTE_REPARSE_POINT,
+                             IO_REPARSE_TAG_MOUNT_POINT};
+            return listed;
+        });
+    ScopedSeam<platform::GetFileAttributesSignature> attributes(
+        platform::GetFileAttributesApi, [&](const std::wstring& path) {
+            const DWORD real = ::GetFileAttributesW(platform::ExtendedLengthPath(path).c_str());
+            return isLink(path) ? real | FILE_ATTRIBUTE_REPARSE_POINT : real;
+        });
+    const std::uint64_t linkIndex = FileIndexOfPath(link);
+    ScopedSeam<platform::QueryAttributeTagSignature> tags(
+        platform::QueryAttributeTagApi, [&](HANDLE file, platform::AttributeTag& info) {
+            FILE_ATTRIBUTE_TAG_INFO real{};
+            ::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &real, sizeof(real));
+            info = {real.FileAttributes, real.ReparseTag};
+            if (FileIndexOf(file) == linkIndex)
+                info = {real.FileAttributes | FILE_ATTRIBUTE_REPARSE_POINT,
+                        IO_REPARSE_TAG_MOUNT_POINT};
+            return true;
+        });
+    std::vector<platform::OpenDialogRequest> asked;
+    ScopedSeam<platform::ShowOpenDialogSignature> dialog(
+        platform::ShowOpenDialogApi, [&](const platform::OpenDialogRequest& request) {
+            asked.push_back(request);
+            return std::optional<std::vector<std::wstring>>({tree, whole});
+        });
+
+    ::SendMessageW(form_.Handle(), WM_COMMAND, TMainForm::IdBtnAddFolder, 0);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].options & FOS_PICKFOLDERS, 0u);
+    std::vector<std::wstring> expected = destroyed;
+    expected.insert(expected.end(), {stuck, link});
+    std::vector<std::wstring> listed = LinesOf(form_.ListBoxFiles);
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected) << "the link listed as itself, what lies behind it not at all";
+
+    PressNext();
+
+    for (const std::wstring& file : destroyed)
+        EXPECT_FALSE(Exists(file)) << file;
+    const std::vector<std::wstring> removed = {tree + L"\\sub", tree + L"\\sub\\deeper",
+                                               tree + L"\\empty", whole, whole + L"\\inner"};
+    for (const std::wstring& folder : removed) {
+        EXPECT_FALSE(Exists(folder)) << folder;
+        const std::lock_guard lock(records_);
+        const auto renamed =
+            std::find_if(originalNames_.begin(), originalNames_.end(),
+                         [&](const auto& names) { return names.second == folder; });
+        ASSERT_NE(renamed, originalNames_.end()) << folder << " went under its own name";
+        EXPECT_EQ(renamed->first.size(), folder.size());
+        EXPECT_EQ(wipe::FolderOf(renamed->first), wipe::FolderOf(folder));
+    }
+    EXPECT_TRUE(Exists(stuck));
+    EXPECT_EQ(ReadAll(inside), std::vector<char>(10, 'i')) << "the link was followed";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kWarning);
+    const std::vector<std::wstring> lines = NotDestroyedLines();
+    for (const wipe::Outcome& named : {wipe::Outcome{stuck, {wipe::Reason::NotDeleted}},
+                                       wipe::Outcome{link, {wipe::Reason::Link}},
+                                       wipe::Outcome{tree, {wipe::Reason::FolderKept}}})
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), OutcomeLine(named)), 1) << named.path;
+    EXPECT_EQ(lines.size(), 3u);
     ExpectFinished();
 }
 
@@ -639,14 +762,6 @@ TEST_F(DeletionRun, FileDroppedDuringTheRunWaitsForTheNextOne) {
 
 namespace vexlor::wizard {
 namespace {
-
-// What a file's handle names, so that flushes, renames and deletes on different helpers can be
-// told apart by file.
-std::uint64_t FileIndexOf(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    ::GetFileInformationByHandle(file, &info);
-    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-}
 
 TEST_F(DeletionRun, WithFlushesInFlightNoNameGoesBeforeItsOwnFlushHasReturned) {
     std::vector<std::wstring> files;

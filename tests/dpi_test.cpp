@@ -168,7 +168,8 @@ TEST(Dpi, NoCaptionIsCutOffAt96And144And192InAnyWindow) {
         form.Create();
         form.Show(SW_SHOWNOACTIVATE);
         ChangeDpi(form.Handle(), dpi);
-        const std::set<HWND> glyphOnly{form.BtnAddFiles, form.BtnDelete, form.BtnCleanFiles};
+        const std::set<HWND> glyphOnly{form.BtnAddFiles, form.BtnAddFolder, form.BtnDelete,
+                                       form.BtnCleanFiles};
         // The welcome page, the file page, and the finish page after a run over no files.
         for (int page = 0; page < 3; ++page) {
             ExpectNoCaptionCutOff(form.Handle(), glyphOnly);

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/start_arguments.h"
 #include "fakes.h"
 #include "platform/file_dialog.h"
 #include "temp_files.h"
@@ -277,24 +278,56 @@ TEST_F(FileList, TenThousandChosenAtOnceAreTheListThatOneByOneMakesWhileTheWindo
     ExpectListState(true);
 }
 
-TEST_F(FileList, DroppedFilesJoinTheListInTheirOrderAndFoldersAreLeftOutWithOneWord) {
+TEST_F(FileList, DroppedOrChosenFoldersJoinWithTheFilesOfAllTheirSubfolders) {
     vexlor::testing::TempFolder folder;
     const std::wstring a = folder.MakeFile(L"a.bin", 1);
     const std::wstring b = folder.MakeFile(L"b.bin", 1);
     const std::wstring inside = folder.PathOf(L"inside");
     ::CreateDirectoryW(inside.c_str(), nullptr);
+    ::CreateDirectoryW((inside + L"\\deeper").c_str(), nullptr);
+    ::CreateDirectoryW((inside + L"\\empty").c_str(), nullptr);
+    const std::wstring deep = folder.MakeFile(L"inside\\deeper\\y.bin", 1);
+    const std::wstring own = folder.MakeFile(L"inside\\x.bin", 1);
 
     vexlor::testing::SendDrop(form_.Handle(), {b, inside, a}); // on the welcome page
     EXPECT_EQ(form_.ActivePage(), PageSelectFiles);
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, a}));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, own, deep, a}));
+    EXPECT_EQ(form_.Folders(), std::vector<std::wstring>{inside});
     ExpectListState(true);
-    ASSERT_EQ(boxes_.calls.size(), 1u);
-    EXPECT_EQ(boxes_.calls[0].text, FoldersNotAddedMessage);
-    EXPECT_EQ(boxes_.calls[0].flags, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_TRUE(boxes_.calls.empty());
 
-    vexlor::testing::SendDrop(form_.Handle(), {a});
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, a, a}));
-    EXPECT_EQ(boxes_.calls.size(), 1u) << "no word for a drop of files only";
+    // "Добавить папку": the dialog in its folder mode; the same folder is noted once.
+    dialog_.answers.push_back(std::vector<std::wstring>{inside + L"\\deeper", inside});
+    Command(TMainForm::IdMenuAddFolder);
+    ASSERT_EQ(dialog_.shown.size(), 1u);
+    EXPECT_EQ(dialog_.shown[0].owner, form_.Handle());
+    const DWORD required = FOS_PICKFOLDERS | FOS_ALLOWMULTISELECT | FOS_FORCEFILESYSTEM |
+                           FOS_DONTADDTORECENT | FOS_NODEREFERENCELINKS;
+    EXPECT_EQ(dialog_.shown[0].options & required, required);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{b, own, deep, a, deep, own, deep}));
+    EXPECT_EQ(form_.Folders(), (std::vector<std::wstring>{inside, inside + L"\\deeper"}));
+    Command(TMainForm::IdBtnCleanFiles);
+    EXPECT_TRUE(form_.Folders().empty()) << "the folders go with the list";
+}
+
+// What other starts hand over joins the list once the window has dispatched it, a ".DRVK"
+// project file only when it came with the verb's switch.
+TEST_F(FileList, HandedOverPathsJoinButAProjectFileOpenedDoesNot) {
+    const auto handOver = [this](const std::wstring& text, ULONG_PTR data) {
+        COPYDATASTRUCT record{data, static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+                              const_cast<wchar_t*>(text.c_str())};
+        EXPECT_EQ(::SendMessageW(form_.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record)),
+                  TRUE);
+    };
+    handOver(L"C:\\x\\plan.DRVK", 0);
+    handOver(L"", 0);
+    handOver(L"C:\\x\\a.txt", 0);
+    handOver(L"C:\\x\\chosen.drvk", HandOverToDestroy);
+    EXPECT_TRUE(Entries().empty()) << "added before the window dispatched its messages";
+    ASSERT_TRUE(vexlor::testing::DispatchUntil([this] { return !Entries().empty(); }));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"C:\\x\\a.txt", L"C:\\x\\chosen.drvk"}));
+    EXPECT_EQ(form_.ActivePage(), PageSelectFiles);
+    ExpectListState(true);
 }
 
 TEST(ChosenItems, OnlyAnItemDirectlyInTheFolderIsTakenForOneOfItsFiles) {

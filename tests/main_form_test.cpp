@@ -176,6 +176,9 @@ TEST_F(MainForm, PagesShowTheirTextsWhereTheyBelong) {
     EXPECT_EQ(ui::TextOf(form_.BtnBack), L"Назад");
     // Caption-less buttons are named by their hint, for screen readers.
     EXPECT_EQ(form_.Hints->TextFor(form_.BtnAddFiles), L"Добавить файлы");
+    EXPECT_EQ(form_.Hints->TextFor(form_.BtnAddFolder),
+              L"Добавить папку со всеми вложенными папками");
+    EXPECT_EQ(ui::TextOf(form_.BtnAddFolder), form_.Hints->TextFor(form_.BtnAddFolder));
     EXPECT_EQ(form_.Hints->TextFor(form_.BtnDelete), L"Удалить выделенный файл из списка");
     EXPECT_EQ(form_.Hints->TextFor(form_.BtnCleanFiles), L"Очистить список");
     EXPECT_EQ(ui::TextOf(form_.BtnDelete), L"Удалить выделенный файл из списка");
@@ -214,7 +217,8 @@ TEST_F(MainForm, MenuHasEveryItemInOrder) {
     ASSERT_EQ(::GetMenuItemCount(menu), 2);
     EXPECT_EQ(MenuText(menu, 0), L"Файл");
     EXPECT_EQ(MenuText(menu, 1), L"Справка");
-    const std::vector<std::wstring> file = {L"Добавить файлы", L"Очистить список", L"", L"Выход"};
+    const std::vector<std::wstring> file = {L"Добавить файлы", L"Добавить папку",
+                                            L"Очистить список", L"", L"Выход"};
     const std::vector<std::wstring> help = {
         L"Справка",          L"", L"Сайт программы",        L"Предложить новую функцию",
         L"Группа вконтакте", L"", L"Техническая поддержка", L"",

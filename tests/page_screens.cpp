@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -201,6 +204,30 @@ bool CaptureTip(const std::wstring& programFolder, bool withPicture, const wchar
     return false;
 }
 
+// The list after "Добавить папку" took a folder of photos with subfolders, on page 1.
+void CaptureFolderAdded() {
+    const std::filesystem::path sample = std::filesystem::path(outputFolder) / L"folder-sample";
+    const std::filesystem::path photos = sample / L"Фотографии 2026";
+    for (const wchar_t* trip : {L"Отпуск в Сочи", L"Отпуск в Сочи\\Море", L"Дача"})
+        std::filesystem::create_directories(photos / trip);
+    for (int i = 1; i <= 30; ++i) {
+        const wchar_t* trip = i % 3 == 0   ? L"Дача"
+                              : i % 3 == 1 ? L"Отпуск в Сочи"
+                                           : L"Отпуск в Сочи\\Море";
+        std::ofstream(photos / trip / (L"IMG_" + std::to_wstring(2000 + i) + L".jpg")) << "x";
+    }
+    std::ofstream(photos / L"список.txt") << "x";
+    vexlor::platform::ShowOpenDialogApi.Replace([&](const vexlor::platform::OpenDialogRequest&) {
+        return std::optional<std::vector<std::wstring>>({photos.wstring()});
+    });
+    form->sLabel5Click(); // back to the file page
+    form->BtnCleanFilesClick();
+    form->BtnAddFolderClick();
+    CaptureAs(L"page-1-folder");
+    form->BtnCleanFilesClick();
+    std::filesystem::remove_all(sample);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -233,6 +260,7 @@ int wmain(int argc, wchar_t** argv) {
 
     ::SetTimer(nullptr, 0, 1500, &CaptureFileDialog);
     mainForm.BtnAddFilesClick(); // the real dialog, cancelled from the timer
+    CaptureAs(L"page-1-empty");
 
     // Files come in through the file list's own handler, as if chosen in the open-file dialog.
     const std::wstring scratch = MakeScratchFile();
@@ -265,8 +293,10 @@ int wmain(int argc, wchar_t** argv) {
         {documents + L"Архив.zip", {Reason::NotInPlace, Reason::SpaceRefused}},
         {L"C:\\", {Reason::SolidState, Reason::RestorePoints}},
         {L"\\\\server\\share\\", {Reason::Network}},
+        {documents + L"Проекты", {Reason::FolderKept}},
     });
     CaptureAs(L"page-3-report");
+    CaptureFolderAdded();
 
     OpenFileMenu();
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "base/handles.h"
 #include "base/product.h"
 #include "process.h"
+#include "temp_files.h"
 
 namespace vexlor::testing {
 namespace {
@@ -57,6 +60,9 @@ protected:
         window_ = ::CreateWindowExW(0, MainWindowClassName, L"Vexlor", WS_OVERLAPPEDWINDOW, 0, 0,
                                     200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(window_, nullptr);
+        // As the program does once its window takes hand-overs.
+        ready_.Reset(::CreateEventW(nullptr, TRUE, FALSE, app::WindowReadyEventName));
+        ::SetEvent(ready_.Get());
     }
 
     // Runs a second start to its end; `showedWindow` tells whether it ever showed a window.
@@ -73,18 +79,30 @@ protected:
     }
 
     UniqueHandleNull mutex_;
+    UniqueHandleNull ready_;
     HWND window_ = nullptr;
 };
 
-TEST_F(SingleInstance, SecondStartHandsOverUnquotedArgumentAndEnds) {
+TEST_F(SingleInstance, SecondStartHandsOverEveryArgumentUnquotedOneRecordEachAndEnds) {
     PlayRunningInstance(true);
     bool showedWindow = false;
     EXPECT_EQ(RunSecondStart(L"\"C:\\My Projects\\plan one.drvk\" second", &showedWindow), 0u);
-    ASSERT_EQ(received.size(), 1u);
+    ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0].data, 0u);
     EXPECT_EQ(received[0].text, L"C:\\My Projects\\plan one.drvk");
     EXPECT_EQ(received[0].size, 2 * (received[0].text.size() + 1));
+    EXPECT_EQ(received[1].data, 0u);
+    EXPECT_EQ(received[1].text, L"second");
     EXPECT_FALSE(showedWindow) << "the second start showed a window";
+
+    // As Explorer's verb and "Send to" start it: the switch marks every record, and is none.
+    received.clear();
+    EXPECT_EQ(RunSecondStart(L"/DESTROY \"C:\\a b\\x.drvk\" C:\\y.txt"), 0u);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].text, L"C:\\a b\\x.drvk");
+    EXPECT_EQ(received[1].text, L"C:\\y.txt");
+    EXPECT_EQ(received[0].data, HandOverToDestroy);
+    EXPECT_EQ(received[1].data, HandOverToDestroy);
 }
 
 TEST_F(SingleInstance, SecondStartWithoutArgumentSendsEmptyText) {
@@ -109,6 +127,7 @@ TEST_F(SingleInstance, AfterFirstInstanceEndsNextStartRunsNormally) {
     EXPECT_EQ(RunSecondStart(L""), 0u);
     ::DestroyWindow(window_);
     window_ = nullptr;
+    ready_.Reset();
     mutex_.Reset(); // the running instance has ended
 
     // The watch that saw no window of the second starts above must see this one's.
@@ -120,6 +139,98 @@ TEST_F(SingleInstance, AfterFirstInstanceEndsNextStartRunsNormally) {
     ASSERT_NE(mainWindow, nullptr) << "the next start did not show its main window";
     ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitForExit(30000), 0u);
+}
+
+// The real program started as Explorer starts it for ten selected files: ten processes at once,
+// one path each. Whichever comes first lists its path; the others hand theirs over, waiting
+// for its window where it has none yet.
+HWND FilesList(HWND mainWindow) {
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        mainWindow,
+        [](HWND window, LPARAM result) -> BOOL {
+            wchar_t name[16] = {};
+            ::GetClassNameW(window, name, 16);
+            if (std::wstring(name) != L"ListBox")
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = window; // page 1's comes before page 3's
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::vector<std::wstring> ListedPaths(HWND list) {
+    DWORD_PTR count = 0;
+    ::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+    std::vector<std::wstring> paths;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        std::wstring text(4 * MAX_PATH, L'\0');
+        DWORD_PTR length = 0;
+        ::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()),
+                              SMTO_ABORTIFHUNG, 5000, &length);
+        text.resize(length);
+        paths.push_back(text);
+    }
+    return paths;
+}
+
+TEST(StartsAtOnce, TenStartsWithOnePathEachLeaveTenEntriesAndAProjectFileOpenedNone) {
+    TempFolder folder;
+    std::vector<std::wstring> paths;
+    std::vector<Process> starts;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(folder.MakeFile(L"file " + std::to_wstring(i) + L".txt", 10, 'f'));
+    for (const std::wstring& path : paths)
+        starts.push_back(
+            Process::Start(L"\"" + VexlorExePath() + L"\" /destroy \"" + path + L"\""));
+
+    HWND mainWindow = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (const Process& start : starts)
+                if ((mainWindow = FindProcessWindow(start.Id(), MainWindowClassName, true)))
+                    return true;
+            return false;
+        },
+        60000))
+        << "no start showed the main window";
+    DWORD first = 0;
+    ::GetWindowThreadProcessId(mainWindow, &first);
+    for (Process& start : starts) {
+        if (start.Id() != first) {
+            EXPECT_EQ(start.WaitForExit(60000), 0u) << "a second start did not end";
+        }
+    }
+    const HWND list = FilesList(mainWindow);
+    ASSERT_TRUE(WaitUntil([&] { return ListedPaths(list).size() >= paths.size(); }, 30000));
+    std::vector<std::wstring> listed = ListedPaths(list);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, paths);
+
+    // Opened through its association, a project file is not queued for destruction; the start
+    // after it shows when the running instance has dealt with both.
+    const std::wstring project = folder.MakeFile(L"plan.DRVK", 10, 'p');
+    EXPECT_EQ(
+        Process::Start(L"\"" + VexlorExePath() + L"\" \"" + project + L"\"").WaitForExit(60000),
+        0u);
+    const std::wstring last = folder.MakeFile(L"last.txt", 10, 'l');
+    EXPECT_EQ(Process::Start(L"\"" + VexlorExePath() + L"\" /destroy \"" + last + L"\"")
+                  .WaitForExit(60000),
+              0u);
+    ASSERT_TRUE(WaitUntil([&] { return ListedPaths(list).size() > paths.size(); }, 30000));
+    listed = ListedPaths(list);
+    EXPECT_EQ(listed.size(), paths.size() + 1);
+    EXPECT_EQ(listed.back(), last);
+    for (const std::wstring& path : paths)
+        EXPECT_EQ(ReadAll(path), std::vector<char>(10, 'f')) << "destroyed without \"Далее\"";
+
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    for (Process& start : starts) {
+        if (start.Id() == first) {
+            EXPECT_EQ(start.WaitForExit(30000), 0u);
+        }
+    }
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 //   vexlor_wipe_benchmark choose FOLDER    "Добавить файлы" on the file page, every file of
 //                                          the folder chosen at once in the real open-file
 //                                          dialog (its names typed, then "Open"), then the run
+//   vexlor_wipe_benchmark folder FOLDER    "Добавить папку" on the file page, the dialog
+//                                          answering at once with FOLDER; nothing destroyed
 // PATH is a file or a folder whose files are all taken. Prints the seconds; for "answers" also
 // the longest time the window took to answer during the run, in ms, and how many answers took
 // longer than 50 ms. The asking costs the run time of its own, so it is measured apart. For
@@ -18,7 +20,8 @@
 // to the list holding them, from the dialog hidden to its window destroyed, the longest answer of
 // the window meanwhile (ms, asked every 5 ms from the dialog gone on), then the seconds of the run
 // and the window's longest answer in it (asked all along: the run is then a little slower than
-// "window" would time it).
+// "window" would time it). For "folder": the seconds from the dialog's answer to the list
+// holding every file of the folder, and the window's longest answer meanwhile (ms).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -368,14 +371,36 @@ int ChooseThenRun(vexlor::wizard::TMainForm& form, const std::wstring& folder,
     return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
 }
 
+int AddFolder(vexlor::wizard::TMainForm& form, const std::wstring& folder,
+              const std::vector<std::wstring>& files) {
+    form.Show(SW_SHOWNORMAL);
+    form.BtnNextClick(); // to the file page
+    Pump();
+    std::atomic<bool> answered{false};
+    Clock::time_point closed;
+    vexlor::platform::ShowOpenDialogApi.Replace([&](const vexlor::platform::OpenDialogRequest&) {
+        closed = Clock::now();
+        answered = true;
+        return std::optional<std::vector<std::wstring>>({folder});
+    });
+    ResponseWatch watch(form.Handle(), [&answered] { return answered.load(); });
+    form.BtnAddFolderClick();
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double seconds = std::chrono::duration<double>(Clock::now() - closed).count();
+    watch.Stop();
+    const auto listed = ::SendMessageW(form.ListBoxFiles, LB_GETCOUNT, 0, 0);
+    std::printf("%.3f %.1f\n", seconds, watch.Longest());
+    return listed == static_cast<LRESULT>(files.size()) ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 3 ? argv[1] : L"";
     if (mode != L"inprocess" && mode != L"window" && mode != L"answers" && mode != L"choose" &&
-        mode != L"profile") {
-        std::fwprintf(
-            stderr, L"usage: vexlor_wipe_benchmark inprocess|window|answers|profile|choose PATH\n");
+        mode != L"profile" && mode != L"folder") {
+        std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark "
+                              L"inprocess|window|answers|profile|choose|folder PATH\n");
         return 2;
     }
     const vexlor::ComInitialized com; // the open-file dialog is a COM object
@@ -395,6 +420,8 @@ int wmain(int argc, wchar_t** argv) {
             return Profile(form, files);
         if (mode == L"choose")
             return ChooseThenRun(form, argv[2], files);
+        if (mode == L"folder")
+            return AddFolder(form, argv[2], files);
         return InWindow(form, files, mode == L"answers");
     } catch (const vexlor::Error& error) {
         std::fwprintf(stderr, L"%ls\n", error.Text().c_str());

@@ -306,5 +306,34 @@ TEST_F(WipeEndToEnd, DISABLED_DiskTierChosenFilesOfAFolderAreDestroyed) {
     CloseAndWaitForExit();
 }
 
+// The disk tier's folder case: the program started as Explorer's verb starts it, with the
+// folder the tier names, and "Далее" pressed; its files and folders go, with no word from it.
+class WipeEndToEndFromExplorer : public WipeEndToEnd {
+protected:
+    void SetUp() override {
+        const std::wstring folder = FromEnvironment(L"VEXLOR_DISK_TIER_FOLDER");
+        ASSERT_FALSE(folder.empty()) << "the tier names no folder";
+        program_ = std::make_unique<Process>(
+            Process::Start(L"\"" + VexlorExePath() + L"\" /destroy \"" + folder + L"\""));
+        main_ = WaitForWindow(program_->Id(), L"TMainForm", L"Vexlor", 30000);
+        ASSERT_NE(main_, nullptr) << "the main window did not come up";
+    }
+};
+
+TEST_F(WipeEndToEndFromExplorer, DISABLED_DiskTierFolderIsDestroyed) {
+    const int files = _wtoi(FromEnvironment(L"VEXLOR_DISK_TIER_FILES").c_str());
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Выбор файлов") && ListCount() == files; }, 60000))
+        << "the list holds " << ListCount() << " entries";
+
+    Click(L"Далее");
+    const auto box = [&] { return FindProcessWindow(program_->Id(), L"#32770", true); };
+    ASSERT_TRUE(WaitUntil([&] { return TitleIs(L"Операция завершена") || box(); }, 300000))
+        << "the run did not end";
+    DWORD_PTR answered = 0; // the program is back in a message loop: any box is up by now
+    ::SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answered);
+    EXPECT_EQ(box(), nullptr) << "the program had a word to say";
+    CloseAndWaitForExit();
+}
+
 } // namespace
 } // namespace vexlor::testing

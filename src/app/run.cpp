@@ -15,7 +15,8 @@
 namespace vexlor::app {
 namespace {
 
-int RunFirstInstance(HINSTANCE instance, int showCommand) {
+int RunFirstInstance(HINSTANCE instance, int showCommand, const StartArguments& arguments) {
+    const HANDLE windowReady = PrepareWindowReadyEvent();
     // Pictures in BMP, ICO and TIFF are read through WIC, a COM component.
     const ComInitialized com;
     platform::InitCommonControls(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES);
@@ -24,6 +25,10 @@ int RunFirstInstance(HINSTANCE instance, int showCommand) {
 
     wizard::TMainForm mainForm;
     mainForm.Create();
+    // The paths of this start before those that later starts hand over.
+    ui::Guard([&] { mainForm.AddHandedPaths(arguments.paths, arguments.toDestroy); });
+    if (windowReady)
+        ::SetEvent(windowReady);
     mainForm.Show(showCommand);
     return ui::RunMessageLoop();
 }
@@ -31,13 +36,14 @@ int RunFirstInstance(HINSTANCE instance, int showCommand) {
 } // namespace
 
 int Run(HINSTANCE instance, int showCommand) {
+    const StartArguments arguments = ParseStartArguments(::GetCommandLineW());
     if (AnotherInstanceIsRunning()) {
-        HandOverToRunningInstance(FirstArgument(::GetCommandLineW()));
+        HandOverToRunningInstance(arguments);
         return 0;
     }
     int exitCode = 0;
     // Only a failure to set up the application itself can reach here.
-    if (!ui::Guard([&] { exitCode = RunFirstInstance(instance, showCommand); }))
+    if (!ui::Guard([&] { exitCode = RunFirstInstance(instance, showCommand, arguments); }))
         return 1;
     return exitCode;
 }

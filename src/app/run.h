@@ -4,8 +4,9 @@
 
 namespace vexlor::app {
 
-// The whole life of the program: a second start hands its argument to the running instance
-// and ends; the first creates the main window and runs until it is closed. Returns the exit code.
+// The whole life of the program: a second start hands its arguments to the running instance
+// and ends; the first creates the main window, lists the paths it was started with and runs
+// until the window is closed. Returns the exit code.
 int Run(HINSTANCE instance, int showCommand);
 
 } // namespace vexlor::app

@@ -1,5 +1,5 @@
 #pragma once
-// The system's open-file dialog (the common item dialog) for several existing files.
+// The system's open-file dialog (the common item dialog) for several existing files or folders.
 
 #include <windows.h>
 #include <shtypes.h>
@@ -12,7 +12,8 @@
 
 namespace vexlor::platform {
 
-// What the dialog is asked for: its owner, its one filter, and its options (FOS_*).
+// What the dialog is asked for: its owner, its one filter (none in the folder mode), and its
+// options (FOS_*).
 struct OpenDialogRequest {
     HWND owner = nullptr;
     std::wstring filterName;
@@ -32,6 +33,10 @@ extern Seam<ShowOpenDialogSignature> ShowOpenDialogApi;
 // be initialised on the calling thread.
 std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstring& filterName,
                                                      const std::wstring& pattern);
+
+// The same dialog in its folder mode: several existing folders of the file system, their full
+// paths in the dialog's order; nothing when the user cancels.
+std::optional<std::vector<std::wstring>> ChooseFolders(HWND owner);
 
 // Whether `child` names an item directly in the folder `parent` names: the parent's ids and one
 // more.

@@ -109,6 +109,17 @@ std::optional<double> Registry::ReadDate(const std::wstring& name) const {
     return std::bit_cast<double>(FromLittleEndian(*data));
 }
 
+std::optional<std::wstring> Registry::ReadString(const std::wstring& name) const {
+    constexpr DWORD kLongestText = 32767;
+    const auto data = ReadData(name, REG_SZ, (kLongestText + 1) * sizeof(wchar_t));
+    if (!data)
+        return std::nullopt;
+    std::wstring text(data->size() / sizeof(wchar_t), L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>((*data)[2 * i] | ((*data)[2 * i + 1] << 8));
+    return text.substr(0, text.find(L'\0'));
+}
+
 void Registry::WriteString(const std::wstring& name, const std::wstring& text) {
     WriteData(name, REG_SZ, NulTerminatedUtf16(text));
 }

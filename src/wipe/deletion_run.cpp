@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/volume_facts.h"
 #include "wipe/finish_queue.h"
+#include "wipe/folder_removal.h"
 #include "wipe/run_report.h"
 
 namespace vexlor::wipe {
@@ -83,10 +84,12 @@ void RunEntries(RunView& view, const std::vector<EntryId>& entries, RunReport& r
 void RunDeletion(RunView& view) {
     const Busy hourglass(view);
     const std::vector<EntryId> entries = view.Entries();
+    const std::vector<std::wstring> folders = view.Folders(); // one added meanwhile waits too
     view.ResetOverallBar(static_cast<int>(entries.size()));
     RunReport report;
     try {
         RunEntries(view, entries, report);
+        RemoveEmptiedFolders(folders, report, view);
     } catch (...) {
         view.ShowProgressNow();
         view.Report(report.Outcomes());

@@ -22,6 +22,8 @@ public:
     virtual std::vector<EntryId> Entries() const = 0;
     // The entry's path; nothing once the entry has been removed from the list.
     virtual std::optional<std::wstring> PathOf(EntryId entry) const = 0;
+    // The folders added to the list as it is now, whose files are among the entries.
+    virtual std::vector<std::wstring> Folders() const = 0;
     // Position 0, then the new maximum.
     virtual void ResetOverallBar(int maximum) = 0;
     virtual void SetOverallBarPosition(int position) = 0;
@@ -47,9 +49,10 @@ inline constexpr wchar_t NotAllDeletedWarning[] =
 // Destroys the file of every entry the list has when the run starts and still has when the
 // entry's turn comes, under the hourglass; entries added meanwhile wait for the next run. An
 // entry whose file is not there is skipped; one whose file may have stayed leads to one
-// warning at the end. An error of one file ends the run there and is passed on, after the
-// files already given to helpers are finished. Either way the view learns every file's
-// outcome.
+// warning at the end. Then the folders added before the run are removed where it emptied them
+// (wipe/folder_removal.h); one that stays leads to the warning too. An error of one file ends
+// the run there and is passed on, after the files already given to helpers are finished, with
+// every folder left as it is. Either way the view learns every file's outcome.
 void RunDeletion(RunView& view);
 
 } // namespace vexlor::wipe

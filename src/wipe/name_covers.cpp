@@ -51,6 +51,13 @@ void NameCovers::Cover(const std::wstring& path) {
     }
 }
 
+void NameCovers::LetGo() {
+    std::vector<UniqueFile> left; // closed outside the lock: each close deletes a file
+    const std::lock_guard lock(mutex_);
+    left.swap(covers_);
+    folder_.clear();
+}
+
 std::size_t NameCovers::Count() const {
     const std::lock_guard lock(mutex_);
     return covers_.size();

@@ -30,6 +30,8 @@ public:
     // made; the name is then as safe as the volume keeps it.
     void Cover(const std::wstring& path);
     std::size_t Count() const;
+    // Lets every cover go, so that the folder they are in can be removed.
+    void LetGo();
     // One file's rename and covers at a time: helpers that interleave them would have one
     // file's covers take another's free places, of another size, and leave a piece of a name.
     std::unique_lock<std::mutex> Turn() { return std::unique_lock(turn_); }

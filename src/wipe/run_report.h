@@ -22,6 +22,9 @@ enum class Reason {
     Cloud,         // under a cloud's sync: the cloud keeps earlier versions
     NotWritten,    // its last write or flush failed: the run ended there
     StateUnknown,  // the system could not tell whether a file is there
+    // A folder added to the list stays.
+    FolderKept,       // it still holds something: a file that stayed, one not listed, a link
+    FolderNotRemoved, // emptied, but the system would not remove it
     // The drive may keep old data whatever the file became.
     SolidState,    // a solid-state or flash drive remaps what is written
     Network,       // a server may keep copies

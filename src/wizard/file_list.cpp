@@ -94,7 +94,16 @@ void FileList::RemoveAt(int index) {
 void FileList::Clear() {
     ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     entries_.clear();
+    folders_.clear();
     SetExtent(0);
+}
+
+void FileList::NoteFolder(const std::wstring& folder) {
+    const bool noted = std::any_of(folders_.begin(), folders_.end(), [&](const std::wstring& f) {
+        return ::CompareStringOrdinal(f.c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL;
+    });
+    if (!noted)
+        folders_.push_back(folder);
 }
 
 std::vector<wipe::EntryId> FileList::Entries() const {

@@ -24,7 +24,11 @@ public:
     // Appends every path; throws vexlor::Error when the list takes no more.
     void Append(const std::vector<std::wstring>& paths);
     void RemoveAt(int index);
+    // Every entry and every folder noted.
     void Clear();
+    // A folder whose files were added, noted once, for its removal after the run.
+    void NoteFolder(const std::wstring& folder);
+    const std::vector<std::wstring>& Folders() const { return folders_; }
     // After the list's font changed with the DPI: the scroll range measured again.
     void Remeasure() { RecomputeExtent(); }
 
@@ -43,6 +47,7 @@ private:
 
     HWND list_;
     std::vector<Entry> entries_;
+    std::vector<std::wstring> folders_;
     wipe::EntryId nextId_ = 1;
     int extent_ = 0;
 };

@@ -25,6 +25,10 @@ std::wstring ReasonText(wipe::Reason reason) {
         return L"нули не удалось записать на диск, файл остался";
     case Reason::StateUnknown:
         return L"не удалось узнать, есть ли файл";
+    case Reason::FolderKept:
+        return L"папка оставлена: в ней осталось то, что не уничтожено";
+    case Reason::FolderNotRemoved:
+        return L"папку удалить не удалось";
     case Reason::SolidState:
         return L"на SSD или флеш-накопителе старые данные могут остаться внутри накопителя";
     case Reason::Network:

@@ -10,6 +10,7 @@
 #include "platform/dropped_files.h"
 #include "platform/web_pages.h"
 #include "settings/data_folder.h"
+#include "settings/explorer_menu.h"
 #include "settings/file_type.h"
 #include "settings/settings.h"
 #include "ui/app_message.h"
@@ -113,6 +114,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         FormDropFiles(platform::TakeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;
+    case WM_COPYDATA:
+        return TakeHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case MessageHandedPaths:
+        AddWaitingHandOvers();
+        return 0;
     case DM_GETDEFID: // the button that Enter presses where no other one has the focus
         return ::IsWindowEnabled(BtnNext) ? MAKELRESULT(IdBtnNext, DC_HASDEFID) : 0;
     case WM_ACTIVATE:
@@ -158,6 +164,10 @@ void TMainForm::RunCommand(int id) {
     case IdLabelAddFiles:
     case IdMenuAddFiles:
         BtnAddFilesClick();
+        break;
+    case IdBtnAddFolder:
+    case IdMenuAddFolder:
+        BtnAddFolderClick();
         break;
     case IdBtnDelete:
         BtnDeleteClick();
@@ -210,6 +220,9 @@ void TMainForm::FormCreate() {
     settings::RegisterProjectFileType();
     settings::WriteFirstRunDefaults();
     LoadMainSettings();
+    // Explorer's verb and "Send to" shortcut, mended as the association is, for the installed
+    // copy only.
+    settings::RepairExplorerEntries();
 }
 
 void TMainForm::FormClose() {

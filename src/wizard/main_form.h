@@ -21,10 +21,8 @@
 
 namespace vexlor::wizard {
 
-// Shown once after a drop that held folders.
-inline constexpr wchar_t FoldersNotAddedMessage[] =
-    L"Папки в список не добавляются, только файлы. Чтобы уничтожить содержимое папки, "
-    L"откройте её и перетащите сами файлы.";
+// The hint and accessible name of BtnAddFolder.
+inline constexpr wchar_t AddFolderHint[] = L"Добавить папку со всеми вложенными папками";
 
 // The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
 // band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
@@ -46,7 +44,9 @@ public:
     void sLabel5Click();
     void sLabel11Click();
     void BtnAddFilesClick();
-    // Files dragged from Explorer onto the window: added as if chosen in the open-file dialog.
+    // "Добавить папку": folders chosen in the dialog's folder mode, added as AddPaths does.
+    void BtnAddFolderClick();
+    // Files and folders dragged from Explorer onto the window, added as AddPaths does.
     void FormDropFiles(const std::vector<std::wstring>& paths);
     void BtnDeleteClick();
     void BtnCleanFilesClick();
@@ -63,6 +63,14 @@ public:
     // Appends files to the list as if they had been chosen in the open-file dialog, and brings
     // the buttons, the menu item and the hint into line with the list.
     void AddFiles(const std::vector<std::wstring>& paths);
+    // Each path as AddFiles takes it, but for a folder its files, all its subfolders down (links
+    // listed as themselves, not followed), with the folder noted for its removal after the run.
+    void AddPaths(const std::vector<std::wstring>& paths);
+    // The paths a start of the program was given (base/start_arguments.h): those that join the
+    // list are added as AddPaths does, on page 1 when the welcome page shows.
+    void AddHandedPaths(const std::vector<std::wstring>& paths, bool toDestroy);
+    // The folders noted by AddPaths since the list was last cleared.
+    std::vector<std::wstring> Folders() const override;
 
     void StartClean();
     bool DoCleanFile(const std::wstring& path);
@@ -102,6 +110,7 @@ public:
     HWND ListBoxFiles = nullptr;
     HWND sPanel3 = nullptr;
     HWND BtnAddFiles = nullptr;
+    HWND BtnAddFolder = nullptr;
     HWND BtnDelete = nullptr;
     HWND BtnCleanFiles = nullptr;
     HWND PanelAddFilesHint = nullptr;
@@ -148,7 +157,11 @@ public:
         IdMenuSocial,  // U1
         IdMenuSupport,
         IdMenuAbout,
+        IdBtnAddFolder,
+        IdMenuAddFolder,
         IdTimerDialogs = 1,
+        // Posted to itself for paths a second start handed over.
+        MessageHandedPaths = WM_APP + 1,
     };
 
 protected:
@@ -176,6 +189,13 @@ private:
     void ShowBusy(bool busy) override;
     void Warn(const std::wstring& text) override;
     void Report(std::vector<wipe::Outcome> outcomes) override;
+
+    // WM_COPYDATA from a second start: the path waits for MessageHandedPaths, the window
+    // comes to the front.
+    bool TakeHandOver(const COPYDATASTRUCT& record);
+    void AddWaitingHandOvers();
+    // Paths that join the list, added as AddPaths does, on page 1 when the welcome page shows.
+    void AddJoiningPaths(const std::vector<std::wstring>& paths);
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
     void UpdateDeleteButton();
@@ -214,6 +234,11 @@ private:
     HWND focus_ = nullptr; // what gets the keyboard focus with the window
     bool cleaning_ = false;
     bool closeRequested_ = false;
+    struct HandOver {
+        std::wstring path;
+        bool toDestroy;
+    };
+    std::vector<HandOver> handOvers_; // taken, not yet added
 };
 
 } // namespace vexlor::wizard

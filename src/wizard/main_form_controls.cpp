@@ -142,14 +142,18 @@ void TMainForm::BuildFileSelectionPage() {
     // Buttons without a caption: the hint is their window text, so screen readers name them.
     BtnAddFiles = skin::CreateButton(sPanel3, IdBtnAddFiles, L"Добавить файлы", {3, 3, 56, 37},
                                      skin::StyleClass::Button);
+    BtnAddFolder = skin::CreateButton(sPanel3, IdBtnAddFolder, AddFolderHint, {62, 3, 56, 37},
+                                      skin::StyleClass::Button);
     BtnDelete = skin::CreateButton(sPanel3, IdBtnDelete, L"Удалить выделенный файл из списка",
-                                   {62, 3, 56, 37}, skin::StyleClass::Button);
+                                   {121, 3, 56, 37}, skin::StyleClass::Button);
     BtnCleanFiles = skin::CreateButton(sPanel3, IdBtnCleanFiles, L"Очистить список",
-                                       {121, 3, 56, 37}, skin::StyleClass::Button);
+                                       {180, 3, 56, 37}, skin::StyleClass::Button);
     SetButtonGlyph(BtnAddFiles, GlyphAddFiles, skin::GlyphPlacement::Alone);
+    SetButtonGlyph(BtnAddFolder, GlyphAddFolder, skin::GlyphPlacement::Alone);
     SetButtonGlyph(BtnDelete, GlyphDeleteEntry, skin::GlyphPlacement::Alone);
     SetButtonGlyph(BtnCleanFiles, GlyphClearList, skin::GlyphPlacement::Alone);
     Hints->Add(BtnAddFiles, L"Добавить файлы");
+    Hints->Add(BtnAddFolder, AddFolderHint);
     Hints->Add(BtnDelete, L"Удалить выделенный файл из списка");
     Hints->Add(BtnCleanFiles, L"Очистить список");
     ::EnableWindow(BtnDelete, FALSE);

@@ -41,20 +41,9 @@ void TMainForm::BtnAddFilesClick() {
 }
 
 void TMainForm::FormDropFiles(const std::vector<std::wstring>& paths) {
-    std::vector<std::wstring> files;
-    bool foldersLeftOut = false;
-    for (const std::wstring& path : paths) {
-        const platform::PathKind kind = platform::ProbePath(path);
-        if (kind == platform::PathKind::Folder || kind == platform::PathKind::FolderLink)
-            foldersLeftOut = true;
-        else
-            files.push_back(path);
-    }
     if (ActivePage() == PageWelcome)
         BtnNextClick();
-    AddFiles(files);
-    if (foldersLeftOut)
-        ui::ShowAppMessage(FoldersNotAddedMessage, MB_ICONINFORMATION);
+    AddPaths(paths);
 }
 
 void TMainForm::AddFiles(const std::vector<std::wstring>& paths) {

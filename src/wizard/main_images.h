@@ -13,6 +13,7 @@ enum Glyph : int {
     GlyphNext = 4,
     GlyphSuggest = 5,
     GlyphHelp = 7,
+    GlyphAddFolder = 8,
     GlyphSupport = 9,
     GlyphAddFiles = 11,
     GlyphSocial = 12,

@@ -8,6 +8,7 @@ void TMainForm::BuildMenu() {
     skin::SkinnedMenu& menu = *menu_;
     const HMENU fileMenu = menu.AddPopup(L"&Файл"); // A1
     menu.AddItem(fileMenu, IdMenuAddFiles, L"&Добавить файлы", GlyphAddFiles);
+    menu.AddItem(fileMenu, IdMenuAddFolder, L"Добавить &папку", GlyphAddFolder);
     menu.AddItem(fileMenu, IdMenuClean, L"&Очистить список", GlyphClearList);
     menu.AddSeparator(fileMenu);
     menu.AddItem(fileMenu, IdMenuExit, L"&Выход", GlyphExit);
