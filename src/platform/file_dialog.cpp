@@ -22,6 +22,11 @@ constexpr DWORD kOptions = FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMU
                            FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT | FOS_NOCHANGEDIR |
                            FOS_NODEREFERENCELINKS;
 
+// One folder of the file system; where it lies is the user's to decide, and kept from the
+// recent items as the files are.
+constexpr DWORD kFolderOptions = FOS_PICKFOLDERS | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM |
+                                 FOS_DONTADDTORECENT | FOS_NOCHANGEDIR;
+
 void Check(HRESULT result) {
     if (SUCCEEDED(result))
         return;
@@ -121,9 +126,11 @@ std::optional<std::vector<std::wstring>> ShowOpenDialog(const OpenDialogRequest&
     FILEOPENDIALOGOPTIONS options = 0;
     Check(dialog->GetOptions(&options));
     Check(dialog->SetOptions(options | request.options));
-    const COMDLG_FILTERSPEC filter{request.filterName.c_str(), request.pattern.c_str()};
-    Check(dialog->SetFileTypes(1, &filter));
-    Check(dialog->SetFileTypeIndex(1));
+    if (!request.pattern.empty()) { // a folder is not filtered by type
+        const COMDLG_FILTERSPEC filter{request.filterName.c_str(), request.pattern.c_str()};
+        Check(dialog->SetFileTypes(1, &filter));
+        Check(dialog->SetFileTypeIndex(1));
+    }
     const HRESULT shown = dialog->Show(request.owner);
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED))
         return std::nullopt;
@@ -153,6 +160,13 @@ Seam<ShowOpenDialogSignature> ShowOpenDialogApi{&ShowOpenDialog};
 std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstring& filterName,
                                                      const std::wstring& pattern) {
     return ShowOpenDialogApi(OpenDialogRequest{owner, filterName, pattern, kOptions});
+}
+
+std::optional<std::wstring> ChooseFolder(HWND owner) {
+    const auto chosen = ShowOpenDialogApi(OpenDialogRequest{owner, {}, {}, kFolderOptions});
+    if (!chosen || chosen->empty())
+        return std::nullopt;
+    return chosen->front();
 }
 
 } // namespace vexlor::platform

@@ -12,7 +12,8 @@
 
 namespace vexlor::platform {
 
-// What the dialog is asked for: its owner, its one filter, and its options (FOS_*).
+// What the dialog is asked for: its owner, its one filter (none in folder mode), and its
+// options (FOS_*).
 struct OpenDialogRequest {
     HWND owner = nullptr;
     std::wstring filterName;
@@ -32,6 +33,10 @@ extern Seam<ShowOpenDialogSignature> ShowOpenDialogApi;
 // be initialised on the calling thread.
 std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstring& filterName,
                                                      const std::wstring& pattern);
+
+// The same dialog in folder mode, for one existing folder of the file system (a drive's root
+// too), not added to the user's recent items: its full path, nothing when the user cancels.
+std::optional<std::wstring> ChooseFolder(HWND owner);
 
 // Whether `child` names an item directly in the folder `parent` names: the parent's ids and one
 // more.

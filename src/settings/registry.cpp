@@ -109,6 +109,20 @@ std::optional<double> Registry::ReadDate(const std::wstring& name) const {
     return std::bit_cast<double>(FromLittleEndian(*data));
 }
 
+std::optional<std::wstring> Registry::ReadString(const std::wstring& name) const {
+    constexpr DWORD kMostBytes = 32768 * sizeof(wchar_t);
+    const auto data = ReadData(name, REG_SZ, kMostBytes);
+    if (!data)
+        return std::nullopt;
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < data->size(); i += 2)
+        text += static_cast<wchar_t>((*data)[i] | ((*data)[i + 1] << 8));
+    // The terminating NUL is stored with the text, though a writer may have left it out.
+    if (const std::size_t end = text.find(L'\0'); end != std::wstring::npos)
+        text.resize(end);
+    return text;
+}
+
 void Registry::WriteString(const std::wstring& name, const std::wstring& text) {
     WriteData(name, REG_SZ, NulTerminatedUtf16(text));
 }

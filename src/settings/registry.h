@@ -35,6 +35,8 @@ public:
     std::optional<bool> ReadBool(const std::wstring& name) const;
     std::optional<int> ReadInteger(const std::wstring& name) const;
     std::optional<double> ReadDate(const std::wstring& name) const;
+    // A text of at most a path's length (32,767 characters).
+    std::optional<std::wstring> ReadString(const std::wstring& name) const;
 
     // Each replaces a value of any type. Throw vexlor::Error naming the value when no key is
     // open or the write fails.

@@ -26,6 +26,11 @@ inline constexpr wchar_t FoldersNotAddedMessage[] =
     L"Папки в список не добавляются, только файлы. Чтобы уничтожить содержимое папки, "
     L"откройте её и перетащите сами файлы.";
 
+// The line above the bars during a deletion run.
+inline constexpr wchar_t DeletionNote[] =
+    L"Идет процесс удаления файлов, не выключайте компьютер и убедитесь, что файлы не "
+    L"синхронизированы в облачных сервисах...";
+
 // The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
 // band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
 // and the deletion run can reach them by name.
@@ -59,6 +64,10 @@ public:
     void U1Click();
     void MainItemSupportClick();
     void MainItemAboutClick();
+    // "Очистить свободное место…": a folder chosen, the question, then the cleaning of its
+    // drive on the progress page and the finish page.
+    void MainItemFreeSpaceClick();
+    void BtnStopClick();
 
     // Appends files to the list as if they had been chosen in the open-file dialog, and brings
     // the buttons, the menu item and the hint into line with the list.
@@ -71,10 +80,16 @@ public:
     void ShowNotDestroyed(const std::vector<wipe::Outcome>& outcomes);
     void SaveMainSettings();
     void LoadMainSettings();
+    // Cleans the free space of the drive of `folder`, from the progress page to the finish page.
+    void CleanFreeSpace(const std::wstring& folder);
+    // Deletes what a cleaning that did not end left behind, in the folder the settings name.
+    void RemoveFreeSpaceLeftovers();
 
     int ActivePage() const override { return activePage_; }
     // True while a deletion run is in progress.
     bool Cleaning() const { return cleaning_; }
+    // True while a free-space cleaning is in progress.
+    bool CleaningFreeSpace() const { return cleaningFreeSpace_; }
 
     // Top band.
     HWND PanelHearer = nullptr;
@@ -113,6 +128,9 @@ public:
     HWND sLabel3 = nullptr;
     HWND ProgressBar = nullptr;
     HWND ProgressBarCurrentFile = nullptr;
+    // Shown during a free-space cleaning only.
+    HWND LabelTimeLeft = nullptr;
+    HWND BtnStop = nullptr;
     // Page 3; the label and the list of what may not be destroyed show only when there is any.
     HWND Image1 = nullptr;
     HWND sLabel4 = nullptr;
@@ -148,6 +166,8 @@ public:
         IdMenuSocial,  // U1
         IdMenuSupport,
         IdMenuAbout,
+        IdMenuFreeSpace,
+        IdBtnStop,
         IdTimerDialogs = 1,
     };
 
@@ -176,6 +196,11 @@ private:
     void ShowBusy(bool busy) override;
     void Warn(const std::wstring& text) override;
     void Report(std::vector<wipe::Outcome> outcomes) override;
+
+    // The free-space cleaning's view of the window (main_form_free_space.cpp).
+    class FreeSpaceRun;
+    void RunFreeSpace(const std::wstring& folder);
+    void ShowFreeSpaceControls(bool shown);
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
     void UpdateDeleteButton();
@@ -213,6 +238,8 @@ private:
     int activePage_ = PageWelcome;
     HWND focus_ = nullptr; // what gets the keyboard focus with the window
     bool cleaning_ = false;
+    bool cleaningFreeSpace_ = false;
+    bool stopRequested_ = false;
     bool closeRequested_ = false;
 };
 

@@ -17,6 +17,7 @@ enum Glyph : int {
     GlyphAddFiles = 11,
     GlyphSocial = 12,
     GlyphClearList = 13,
+    GlyphShield = 14,
     GlyphExit = 15,
 };
 

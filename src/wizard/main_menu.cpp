@@ -9,6 +9,7 @@ void TMainForm::BuildMenu() {
     const HMENU fileMenu = menu.AddPopup(L"&Файл"); // A1
     menu.AddItem(fileMenu, IdMenuAddFiles, L"&Добавить файлы", GlyphAddFiles);
     menu.AddItem(fileMenu, IdMenuClean, L"&Очистить список", GlyphClearList);
+    menu.AddItem(fileMenu, IdMenuFreeSpace, L"Очистить свободное &место…", GlyphShield);
     menu.AddSeparator(fileMenu);
     menu.AddItem(fileMenu, IdMenuExit, L"&Выход", GlyphExit);
 
