@@ -19,12 +19,22 @@
 # With VEXLOR_BASELINE_BUILD set to another build tree (its vexlor_wipe_benchmark built), that
 # build destroys the same files too, round by round beside this one: a before and after measured
 # on the same machine under the same load.
+# With "free-space" first, only the cleaning of a volume's free space is timed instead: on a
+# fresh NTFS image of IMAGE_MIB (ntfs-3g, as root), the program through its window (the folder
+# and the answer given through the seams) from the menu item to the finish page, with the
+# window's longest answer, beside dd filling a file on the same fresh volume to full with
+# conv=fsync and removing it; medians of ROUNDS.
 # Usage: scripts/benchmark-wipe.sh [SIZE_MIB [ROUNDS [SMALL_FILES [MANY_FILES [MANY_ROUNDS]]]]]
 #        (default 512 MiB, 5 rounds, 1000 files of 4 KiB; 10000 files, 3 rounds)
+#        scripts/benchmark-wipe.sh free-space [IMAGE_MIB [ROUNDS]]   (default 1024 MiB, 3 rounds)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/wine-env.sh
+
+if [ "${1:-}" = free-space ]; then
+  exec scripts/benchmark-free-space.sh "${@:2}"
+fi
 
 size_mib=${1:-512}
 rounds=${2:-5}

@@ -61,12 +61,16 @@ class Volume:
         self.mount_point.mkdir(parents=True, exist_ok=True)
         if self.kind == 'ntfs':
             run('mkntfs', '-F', '-f', '-q', '-c', str(CLUSTER['ntfs']), self.image)
-            run('ntfs-3g', '-o', 'streams_interface=windows', self.image, self.mount_point)
-            return
-        if self.kind == 'exfat':
+        elif self.kind == 'exfat':
             run('mkfs.exfat', '-c', str(CLUSTER['exfat']), self.image)
         else:
             run('mkfs.vfat', '-F', '32', '-s', str(CLUSTER['fat32'] // 512), self.image)
+        self.mount()
+
+    def mount(self):
+        if self.kind == 'ntfs':
+            run('ntfs-3g', '-o', 'streams_interface=windows', self.image, self.mount_point)
+            return
         # A loop device of a fixed size: fusefat on a plain file writes past its end once the
         # volume is full.
         self.loop = run('losetup', '-f', '--show', self.image, text=True).stdout.strip()
@@ -74,6 +78,19 @@ class Volume:
             run('mount.exfat-fuse', self.loop, self.mount_point)
         else:
             run('fusefat', '-o', 'rw+', self.loop, self.mount_point)
+
+    def free_clusters(self):
+        """The free clusters of the unmounted image, as the file system's own tools count them
+        (fusefat tells none while mounted)."""
+        if self.kind == 'ntfs':
+            text = run('ntfscluster', '-f', self.image, text=True).stdout
+            return int(text.split('clusters of free space')[1].split(':')[1].split()[0])
+        if self.kind == 'exfat':
+            text = run('dump.exfat', self.image, text=True).stdout
+            return int(text.split('Free Clusters:')[1].split()[0])
+        text = run('fsck.fat', '-n', self.image, text=True, check=False).stdout
+        used, total = text.strip().splitlines()[-1].split(',')[1].split()[0].split('/')
+        return int(total) - int(used)
 
     def unmount(self):
         """Unmounts and waits until the driver has written everything and ended."""
@@ -205,6 +222,58 @@ def destroy_in_the_program(folder, secrets):
                       VEXLOR_DISK_TIER_FOLDER=windows_path(folder),
                       VEXLOR_DISK_TIER_CHOSEN=windows_path(chosen),
                       VEXLOR_DISK_TIER_FILES=str(len(os.listdir(folder))))
+def clean_free_space_in_the_program(folder):
+    started = time.monotonic()
+    failures = run_driver('WipeEndToEnd.DISABLED_FreeSpaceTier*',
+                          VEXLOR_DISK_TIER_FOLDER=windows_path(folder))
+    return failures, time.monotonic() - started
+
+
+def listing(folder):
+    return sorted(str(path.relative_to(folder)) for path in folder.rglob('*'))
+
+
+def free_space(volume, findings):
+    """Files deleted plainly (tiny ones inside their NTFS records, larger ones in clusters),
+    then the volume's free space cleaned through the program's window: none of their content
+    may be left in the image, the other files stay byte for byte, nothing of the program's own
+    is left, and the volume has the free clusters it had before."""
+    label = f'{volume.kind} free space'
+    root = volume.mount_point
+    neighbours = write_neighbours(root, 50)
+    deleted = [Secret(root, 'tiny-{}.txt', 40) for _ in range(8)]
+    deleted += [Secret(root, 'small-{}.txt', 3000), Secret(root, 'multi-{}.bin', 2 << 20)]
+    for secret in deleted:
+        secret.write()
+    before = hash_all(neighbours)
+    for secret in deleted:
+        secret.path.unlink()
+    names = listing(root)
+    tokens = [t for s in deleted for t in s.content_tokens]
+    volume.unmount()
+    image = volume.image.read_bytes()
+    found_before = sum(t.encode() in image for t in tokens)
+    free_before = volume.free_clusters()
+    volume.mount()
+    failures, seconds = clean_free_space_in_the_program(root)
+    findings.failures += failures
+    check_neighbours(before, findings, label)
+    if listing(root) != names:
+        findings.fail(f'{label}: files changed: {sorted(set(listing(root)) ^ set(names))[:5]}')
+    volume.unmount()
+    image = volume.image.read_bytes()
+    left = [t for t in tokens if t.encode() in image]
+    free_after = volume.free_clusters()
+    findings.figures.append(
+        f'{label}: content of plainly deleted files found {found_before} of {len(tokens)} tokens '
+        f'before, {len(left)} after; free clusters {free_before} before, {free_after} after; '
+        f'{seconds:.1f} s through the window')
+    if found_before != len(tokens):
+        findings.fail(f'{label}: the search missed plainly deleted content before the cleaning')
+    if left:
+        findings.fail(f'{label}: content of deleted files left in free space: {left}')
+    if free_after != free_before:
+        findings.fail(f'{label}: free clusters {free_before} before, {free_after} after')
 
 
 def name_patterns(secret, kind):
@@ -437,9 +506,9 @@ def folder_tree(volume, findings):
 def main():
     WORK.mkdir(parents=True, exist_ok=True)
     findings = Findings()
-    cases = {'ntfs': (folder_with_hundreds, full_volume, sparse_file, folder_tree),
-             'exfat': (folder_with_hundreds, full_volume, folder_tree),
-             'fat32': (folder_with_hundreds, full_volume, folder_tree)}
+    cases = {'ntfs': (folder_with_hundreds, full_volume, sparse_file, folder_tree, free_space),
+             'exfat': (folder_with_hundreds, full_volume, folder_tree, free_space),
+             'fat32': (folder_with_hundreds, full_volume, folder_tree, free_space)}
     wanted = os.environ.get('VEXLOR_DISK_TIER_CASES')
     for kind, kind_cases in cases.items():
         for case in kind_cases:
@@ -451,6 +520,10 @@ def main():
                 outcome = case(volume, findings)
             finally:
                 volume.unmount()
+            if outcome is None:  # the case searched the image itself
+                if not os.environ.get('VEXLOR_DISK_TIER_KEEP'):
+                    volume.image.unlink()
+                continue
             destroyed, controls = outcome if isinstance(outcome, tuple) else (outcome, [])
             search(volume, destroyed, controls, findings, f'{kind} {case.__name__}')
             if not os.environ.get('VEXLOR_DISK_TIER_KEEP'):  # for a look at the image

@@ -3,7 +3,8 @@
 # build/screenshots/page-0.png ... page-3.png (page 1 also empty, page-1-empty.png, and after a
 # folder was added, page-1-folder.png), menu.png with the "Файл" menu open, about.png, and the
 # tips dialog with a tip that has a picture (tips-picture.png) and one without, the
-# open-file dialog over the window (file-dialog.png); then all of it again at 144 dpi in
+# open-file dialog over the window (file-dialog.png), the free-space cleaning's question,
+# progress page and finish page (free-space-*.png); then all of it again at 144 dpi in
 # build/screenshots/144dpi/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,7 +30,8 @@ shoot() {
   rm -rf "$out" && mkdir -p "$out"
   # The program's folder, where the build put the tips file and its pictures.
   wine build/tests/vexlor_page_screens.exe "$(winepath -w "$out")" "$(winepath -w build/src)\\"
-  for name in page-0 page-1 page-1-empty page-1-folder page-2 page-3 page-3-report menu about tips-picture tips-text file-dialog; do
+  for name in page-0 page-1 page-1-empty page-1-folder page-2 page-3 page-3-report menu about tips-picture tips-text file-dialog \
+      free-space-question free-space-progress free-space-finish; do
     [ -f "$out/$name.bmp" ] && /usr/bin/convert "$out/$name.bmp" "$out/$name.png" && rm "$out/$name.bmp"
   done
   WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true

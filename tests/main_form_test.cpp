@@ -217,8 +217,9 @@ TEST_F(MainForm, MenuHasEveryItemInOrder) {
     ASSERT_EQ(::GetMenuItemCount(menu), 2);
     EXPECT_EQ(MenuText(menu, 0), L"Файл");
     EXPECT_EQ(MenuText(menu, 1), L"Справка");
-    const std::vector<std::wstring> file = {L"Добавить файлы", L"Добавить папку",
-                                            L"Очистить список", L"", L"Выход"};
+    const std::vector<std::wstring> file = {
+        L"Добавить файлы", L"Добавить папку", L"Очистить список", L"Очистить свободное место…", L"",
+        L"Выход"};
     const std::vector<std::wstring> help = {
         L"Справка",          L"", L"Сайт программы",        L"Предложить новую функцию",
         L"Группа вконтакте", L"", L"Техническая поддержка", L"",

@@ -19,10 +19,14 @@
 #include "base/handles.h"
 #include "dialogs/dlg_answers.h"
 #include "dialogs/tips.h"
+#include "platform/disk_space.h"
 #include "platform/file_dialog.h"
+#include "platform/file_system.h"
+#include "platform/volume_facts.h"
 #include "platform/message_box.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
+#include "ui/controls.h"
 #include "wizard/main_form.h"
 
 namespace {
@@ -228,6 +232,69 @@ void CaptureFolderAdded() {
     std::filesystem::remove_all(sample);
 }
 
+// The free-space cleaning as the user meets it: the question (the system's message box, shown
+// for real and answered "Да" from a timer), the progress page in the middle of the run and the
+// finish page. The volume, named "D:\\" on the page, is played through the seams: the
+// cleaning's files in the output folder stay empty, their writes only take a little time, so
+// nothing fills a real disk.
+std::uint64_t freeBytes = std::uint64_t{4} << 30;
+bool questionCaptured = false;
+bool freeSpaceProgressCaptured = false;
+
+void CALLBACK CaptureQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    const HWND box = ::GetActiveWindow();
+    if (!box || !::GetDlgItem(box, IDYES))
+        return;
+    ::RedrawWindow(box, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    ::Sleep(300);
+    RECT frame;
+    ::GetWindowRect(form->Handle(), &frame);
+    RECT over;
+    ::GetWindowRect(box, &over);
+    ::UnionRect(&frame, &frame, &over);
+    questionCaptured = SaveScreenPicture(frame, outputFolder + L"\\free-space-question.bmp");
+    ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+}
+
+void CALLBACK CaptureFreeSpaceProgress(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (form->CleaningFreeSpace()) {
+        CaptureAs(L"free-space-progress");
+        freeSpaceProgressCaptured = true;
+    }
+}
+
+bool CaptureFreeSpaceCleaning(
+    vexlor::platform::Seam<vexlor::platform::MessageBoxSignature>::Function realBox) {
+    using namespace vexlor::platform;
+    const ScopedSeam<ShowOpenDialogSignature> folder(
+        ShowOpenDialogApi, [](const OpenDialogRequest&) {
+            return std::optional(std::vector<std::wstring>{outputFolder});
+        });
+    const ScopedSeam<VolumePathSignature> root(VolumePathApi,
+                                               [](const std::wstring&) { return L"D:\\"; });
+    const ScopedSeam<DiskSpaceSignature> space(DiskSpaceApi, [](const std::wstring&) {
+        return std::optional(DiskSpace{freeBytes, std::uint64_t{64} << 30});
+    });
+    const ScopedSeam<WriteFileSignature> write(
+        WriteFileApi, [](HANDLE, const void*, DWORD size, DWORD& written) {
+            written = static_cast<DWORD>(std::min<std::uint64_t>(size, freeBytes));
+            freeBytes -= written;
+            ::Sleep(3);
+            if (written == 0)
+                ::SetLastError(ERROR_DISK_FULL);
+            return written > 0;
+        });
+    const ScopedSeam<MessageBoxSignature> box(MessageBoxApi, std::move(realBox));
+    ::SetTimer(nullptr, 0, 1000, &CaptureQuestion);
+    ::SetTimer(nullptr, 0, 8000, &CaptureFreeSpaceProgress);
+    form->MainItemFreeSpaceClick();
+    CaptureAs(L"free-space-finish");
+    return questionCaptured && freeSpaceProgressCaptured;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -243,7 +310,7 @@ int wmain(int argc, wchar_t** argv) {
                                               vexlor::ApplicationTitle);
     vexlor::skin::SkinEveryWindow();
     int unexpectedBoxes = 0;
-    vexlor::platform::MessageBoxApi.Replace(
+    auto realBox = vexlor::platform::MessageBoxApi.Replace(
         [&](HWND, const std::wstring&, const std::wstring&, UINT) { return ++unexpectedBoxes, 1; });
 
     vexlor::wizard::TMainForm mainForm;
@@ -306,13 +373,17 @@ int wmain(int argc, wchar_t** argv) {
     const bool tipsCaptured = CaptureTip(programFolder, true, L"tips-picture") &&
                               CaptureTip(programFolder, false, L"tips-text");
 
+    mainForm.sLabel5Click(); // back to the file page, where a user may well start it
+    const bool freeSpaceCaptured = CaptureFreeSpaceCleaning(std::move(realBox));
+
     std::fprintf(stdout,
-                 "file dialog: %s, progress page: %s, menu: %s, about: %s, tips: %s, message "
-                 "boxes: %d\n",
+                 "file dialog: %s, progress page: %s, menu: %s, about: %s, tips: %s, free space: "
+                 "%s, message boxes: %d\n",
                  fileDialogCaptured ? "yes" : "no", progressCaptured ? "yes" : "no",
                  menuCaptured ? "yes" : "no", aboutCaptured ? "yes" : "no",
-                 tipsCaptured ? "yes" : "no", unexpectedBoxes);
-    return fileDialogCaptured && progressCaptured && menuCaptured && aboutCaptured && tipsCaptured
+                 tipsCaptured ? "yes" : "no", freeSpaceCaptured ? "yes" : "no", unexpectedBoxes);
+    return fileDialogCaptured && progressCaptured && menuCaptured && aboutCaptured &&
+                   tipsCaptured && freeSpaceCaptured
                ? 0
                : 1;
 }

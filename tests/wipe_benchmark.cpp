@@ -13,6 +13,11 @@
 //                                          dialog (its names typed, then "Open"), then the run
 //   vexlor_wipe_benchmark folder FOLDER    "Добавить папку" on the file page, the dialog
 //                                          answering at once with FOLDER; nothing destroyed
+//   vexlor_wipe_benchmark freespace FOLDER "Очистить свободное место…" with FOLDER chosen and
+//                                          the question answered Yes, to the finish page, with
+//                                          the window asked for an answer every 5 ms: prints
+//                                          the seconds, the longest answer (ms) and the finish
+//                                          page's line. Only ever on a volume image of its own.
 // PATH is a file or a folder whose files are all taken. Prints the seconds; for "answers" also
 // the longest time the window took to answer during the run, in ms, and how many answers took
 // longer than 50 ms. The asking costs the run time of its own, so it is measured apart. For
@@ -42,6 +47,8 @@
 #include "platform/file_dialog.h"
 #include "platform/file_system.h"
 #include "platform/seam.h"
+#include "platform/message_box.h"
+#include "ui/controls.h"
 #include "skin/window_skin.h"
 #include "ui/application.h"
 #include "wizard/main_form.h"
@@ -393,14 +400,38 @@ int AddFolder(vexlor::wizard::TMainForm& form, const std::wstring& folder,
     return listed == static_cast<LRESULT>(files.size()) ? 0 : 1;
 }
 
+// The cleaning of a folder's free space, the folder and the answer given through the seams.
+int FreeSpace(vexlor::wizard::TMainForm& form, const std::wstring& folder) {
+    form.Show(SW_SHOWNORMAL);
+    Pump();
+    vexlor::platform::ShowOpenDialogApi.Replace([&](const vexlor::platform::OpenDialogRequest&) {
+        return std::optional<std::vector<std::wstring>>(std::vector<std::wstring>{folder});
+    });
+    vexlor::platform::MessageBoxApi.Replace(
+        [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDYES; });
+    ResponseWatch watch(form.Handle());
+    const auto start = Clock::now();
+    form.MainItemFreeSpaceClick();
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    watch.Stop();
+    const std::wstring line = vexlor::ui::TextOf(form.sLabel4);
+    std::string utf8(line.size() * 3, '\0');
+    utf8.resize(static_cast<std::size_t>(
+        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                              static_cast<int>(utf8.size()), nullptr, nullptr)));
+    std::printf("%.3f %.1f %s\n", seconds, watch.Longest(), utf8.c_str());
+    return form.ActivePage() == vexlor::wizard::PageFinish ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 3 ? argv[1] : L"";
     if (mode != L"inprocess" && mode != L"window" && mode != L"answers" && mode != L"choose" &&
-        mode != L"profile" && mode != L"folder") {
+        mode != L"profile" && mode != L"folder" && mode != L"freespace") {
         std::fwprintf(stderr, L"usage: vexlor_wipe_benchmark "
-                              L"inprocess|window|answers|profile|choose|folder PATH\n");
+                              L"inprocess|window|answers|profile|choose|folder|freespace PATH\n");
         return 2;
     }
     const vexlor::ComInitialized com; // the open-file dialog is a COM object
@@ -418,6 +449,8 @@ int wmain(int argc, wchar_t** argv) {
             return InProcess(form, files);
         if (mode == L"profile")
             return Profile(form, files);
+        if (mode == L"freespace")
+            return FreeSpace(form, argv[2]);
         if (mode == L"choose")
             return ChooseThenRun(form, argv[2], files);
         if (mode == L"folder")

@@ -26,6 +26,10 @@ constexpr DWORD kOptions = FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMU
 constexpr DWORD kFolderOptions = FOS_PICKFOLDERS | FOS_ALLOWMULTISELECT | FOS_PATHMUSTEXIST |
                                  FOS_FORCEFILESYSTEM | FOS_DONTADDTORECENT | FOS_NOCHANGEDIR |
                                  FOS_NODEREFERENCELINKS;
+// One folder of the file system; where it lies is the user's to decide, and kept from the
+// recent items as the files are.
+constexpr DWORD kOneFolderOptions = FOS_PICKFOLDERS | FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM |
+                                    FOS_DONTADDTORECENT | FOS_NOCHANGEDIR;
 
 void Check(HRESULT result) {
     if (SUCCEEDED(result))
@@ -164,6 +168,13 @@ std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstr
 
 std::optional<std::vector<std::wstring>> ChooseFolders(HWND owner) {
     return ShowOpenDialogApi(OpenDialogRequest{owner, L"", L"", kFolderOptions});
+}
+
+std::optional<std::wstring> ChooseFolder(HWND owner) {
+    const auto chosen = ShowOpenDialogApi(OpenDialogRequest{owner, {}, {}, kOneFolderOptions});
+    if (!chosen || chosen->empty())
+        return std::nullopt;
+    return chosen->front();
 }
 
 } // namespace vexlor::platform

@@ -37,6 +37,9 @@ std::optional<std::vector<std::wstring>> ChooseFiles(HWND owner, const std::wstr
 // The same dialog in its folder mode: several existing folders of the file system, their full
 // paths in the dialog's order; nothing when the user cancels.
 std::optional<std::vector<std::wstring>> ChooseFolders(HWND owner);
+// The same dialog in folder mode, for one existing folder of the file system (a drive's root
+// too), not added to the user's recent items: its full path, nothing when the user cancels.
+std::optional<std::wstring> ChooseFolder(HWND owner);
 
 // Whether `child` names an item directly in the folder `parent` names: the parent's ids and one
 // more.

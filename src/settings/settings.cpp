@@ -58,6 +58,15 @@ bool ReadSettingBool(const std::wstring& name) {
     }
 }
 
+std::wstring ReadSettingString(const std::wstring& name) {
+    try {
+        Registry registry;
+        return OpenSettingsKey(&registry) ? registry.ReadString(name).value_or(L"") : L"";
+    } catch (...) {
+        return {};
+    }
+}
+
 double ReadSettingDate(const std::wstring& name) {
     try {
         {

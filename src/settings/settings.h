@@ -23,6 +23,8 @@ bool WriteSettingDate(const std::wstring& name, double value);
 
 // The reads never throw; a missing or unreadable value gives the default.
 bool ReadSettingBool(const std::wstring& name);
+// Empty when the value is missing or unreadable.
+std::wstring ReadSettingString(const std::wstring& name);
 // Now when the value cannot be read; a missing value is stored as now.
 double ReadSettingDate(const std::wstring& name);
 // "CountRuns", or 1.

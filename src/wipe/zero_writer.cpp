@@ -78,6 +78,54 @@ void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
     }
 }
 
+// Steps of a megabyte while the volume takes them, fewer bytes where writing them takes the
+// disk longer than a flush step should (a slow stick); where the volume has no room for one,
+// smaller steps fill its last clusters, down to a sector, each up to its own boundary so that a
+// short write leaves the next one whole. A file that holds nothing yet gets nothing below
+// 4 KiB: NTFS would keep so little inside the file's record, and a full volume makes it take
+// further records for what then no longer fits there, which it cannot give back cleanly.
+std::uint64_t ZeroWriter::Fill(HANDLE file, std::uint64_t most, const FillEnds& ends) {
+    constexpr DWORD kFirstStepFloor = 4096;
+    std::uint64_t written = 0;
+    DWORD step = WriteChunkBytes;
+    while (written < most && !ends.stopped()) {
+        const auto bytes = static_cast<DWORD>(std::min<std::uint64_t>(
+            {step - written % step, most - written, pacer_.BytesPerFlush() - unflushed_,
+             writePace_.BytesPerFlush()}));
+        DWORD stored = 0;
+        const platform::SteadyTime start = platform::SteadyNowApi();
+        const bool accepted = platform::WriteFileApi(file, zeros, bytes, stored);
+        if (!accepted && !ends.noRoom(::GetLastError()))
+            throw Error(kWriteError);
+        written += stored;
+        Count(stored);
+        if (!accepted || stored < bytes) { // a short write is the volume running out of room too
+            const DWORD floor = written == 0 ? kFirstStepFloor : kSectorBytes;
+            if (step <= floor)
+                break;
+            step = std::max<DWORD>(step / 16, floor);
+            AnswerIfDue();
+            continue;
+        }
+        writePace_.Record(bytes,
+                          std::chrono::duration<double>(platform::SteadyNowApi() - start).count());
+        AnswerIfDue(); // between the write and the flush too: each may take a step's time
+        if (unflushed_ >= pacer_.BytesPerFlush()) {
+            FlushStep(file);
+            AnswerIfDue();
+        }
+    }
+    if (unflushed_ > 0)
+        FlushStep(file);
+    return written;
+}
+
+void ZeroWriter::Count(DWORD bytes) {
+    done_ += bytes;
+    unflushed_ += bytes;
+    progress_.SetFileBarPosition(BarValue(done_, shift_));
+}
+
 // The slack is at most a cluster or two: written in one go where the volume takes it, else
 // sector by sector as far as it has room. No room there means that the space past the end was
 // not all the file's after all (some file systems report more than they hold).

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/clock.h"
 #include "wipe/flush_pacer.h"
@@ -29,7 +30,19 @@ public:
     // error". Returns false when some slack stayed unwritten for another reason than room.
     bool Overwrite(HANDLE file, const OverwritePlan& plan);
 
+    // When an appending fill ends: a failure that means the volume is full, and the user's stop
+    // (asked after each time the window was answered).
+    struct FillEnds {
+        std::function<bool(DWORD error)> noRoom;
+        std::function<bool()> stopped;
+    };
+    // Appends zeros to `file` from where it stands until it holds `most` bytes more, the
+    // volume has no room for another sector, or the user stops; another failed write is
+    // "Stream write error". Returns the bytes written, every one of them flushed.
+    std::uint64_t Fill(HANDLE file, std::uint64_t most, const FillEnds& ends);
+
 private:
+    void Count(DWORD bytes);
     void WriteData(HANDLE file, const platform::ByteRange& range);
     bool WriteSlack(HANDLE file, const platform::ByteRange& slack);
     void FlushStep(HANDLE file);
@@ -38,6 +51,7 @@ private:
     FileProgress& progress_;
     const int shift_;
     FlushPacer pacer_;
+    FlushPacer writePace_;   // of the writes of a fill, which a slow disk may take long over
     std::uint64_t done_ = 0; // data bytes written, of every stream so far
     std::uint64_t unflushed_ = 0;
     platform::SteadyTime messagesProcessed_;

@@ -197,6 +197,12 @@ void TMainForm::RunCommand(int id) {
     case IdMenuAbout:
         MainItemAboutClick();
         break;
+    case IdMenuFreeSpace:
+        MainItemFreeSpaceClick();
+        break;
+    case IdBtnStop:
+        BtnStopClick();
+        break;
     default:
         break;
     }
@@ -204,15 +210,19 @@ void TMainForm::RunCommand(int id) {
 
 void TMainForm::OnClose() {
     FormClose();
-    if (cleaning_)
-        closeRequested_ = true;
-    else
+    if (!cleaning_) {
         ::DestroyWindow(Handle());
+        return;
+    }
+    closeRequested_ = true;
+    if (cleaningFreeSpace_)
+        stopRequested_ = true; // a drive left full would hinder every other program
 }
 
 void TMainForm::FormCreate() {
     // The pages' tabs never show: pages change only through the navigation handlers.
     ShowPage(PageWelcome);
+    RemoveFreeSpaceLeftovers(); // first: a drive left full hinders all that follows
     platform::SetTimerApi(Handle(), IdTimerDialogs, 1000);
     // The folder's outcome is not checked: the update check creates it again when it needs it.
     settings::CreateDataFolder();

@@ -24,6 +24,11 @@ namespace vexlor::wizard {
 // The hint and accessible name of BtnAddFolder.
 inline constexpr wchar_t AddFolderHint[] = L"Добавить папку со всеми вложенными папками";
 
+// The line above the bars during a deletion run.
+inline constexpr wchar_t DeletionNote[] =
+    L"Идет процесс удаления файлов, не выключайте компьютер и убедитесь, что файлы не "
+    L"синхронизированы в облачных сервисах...";
+
 // The main window: a four-page wizard (welcome, file selection, progress, finish) with a title
 // band, the "Назад"/"Далее" pair and the main menu. Controls are public fields so that tests
 // and the deletion run can reach them by name.
@@ -59,6 +64,10 @@ public:
     void U1Click();
     void MainItemSupportClick();
     void MainItemAboutClick();
+    // "Очистить свободное место…": a folder chosen, the question, then the cleaning of its
+    // drive on the progress page and the finish page.
+    void MainItemFreeSpaceClick();
+    void BtnStopClick();
 
     // Appends files to the list as if they had been chosen in the open-file dialog, and brings
     // the buttons, the menu item and the hint into line with the list.
@@ -79,10 +88,16 @@ public:
     void ShowNotDestroyed(const std::vector<wipe::Outcome>& outcomes);
     void SaveMainSettings();
     void LoadMainSettings();
+    // Cleans the free space of the drive of `folder`, from the progress page to the finish page.
+    void CleanFreeSpace(const std::wstring& folder);
+    // Deletes what a cleaning that did not end left behind, in the folder the settings name.
+    void RemoveFreeSpaceLeftovers();
 
     int ActivePage() const override { return activePage_; }
     // True while a deletion run is in progress.
     bool Cleaning() const { return cleaning_; }
+    // True while a free-space cleaning is in progress.
+    bool CleaningFreeSpace() const { return cleaningFreeSpace_; }
 
     // Top band.
     HWND PanelHearer = nullptr;
@@ -122,6 +137,9 @@ public:
     HWND sLabel3 = nullptr;
     HWND ProgressBar = nullptr;
     HWND ProgressBarCurrentFile = nullptr;
+    // Shown during a free-space cleaning only.
+    HWND LabelTimeLeft = nullptr;
+    HWND BtnStop = nullptr;
     // Page 3; the label and the list of what may not be destroyed show only when there is any.
     HWND Image1 = nullptr;
     HWND sLabel4 = nullptr;
@@ -159,6 +177,8 @@ public:
         IdMenuAbout,
         IdBtnAddFolder,
         IdMenuAddFolder,
+        IdMenuFreeSpace,
+        IdBtnStop,
         IdTimerDialogs = 1,
         // Posted to itself for paths a second start handed over.
         MessageHandedPaths = WM_APP + 1,
@@ -196,6 +216,10 @@ private:
     void AddWaitingHandOvers();
     // Paths that join the list, added as AddPaths does, on page 1 when the welcome page shows.
     void AddJoiningPaths(const std::vector<std::wstring>& paths);
+    // The free-space cleaning's view of the window (main_form_free_space.cpp).
+    class FreeSpaceRun;
+    void RunFreeSpace(const std::wstring& folder);
+    void ShowFreeSpaceControls(bool shown);
 
     // The file list's updates: (a) the delete button, then (b) to (e) the rest.
     void UpdateDeleteButton();
@@ -233,6 +257,8 @@ private:
     int activePage_ = PageWelcome;
     HWND focus_ = nullptr; // what gets the keyboard focus with the window
     bool cleaning_ = false;
+    bool cleaningFreeSpace_ = false;
+    bool stopRequested_ = false;
     bool closeRequested_ = false;
     struct HandOver {
         std::wstring path;

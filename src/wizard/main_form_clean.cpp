@@ -7,6 +7,7 @@
 #include "platform/taskbar.h"
 #include "ui/app_cursor.h"
 #include "ui/app_message.h"
+#include "ui/controls.h"
 #include "ui/message_pump.h"
 #include "wipe/overwrite.h"
 #include "wizard/finish_report.h"
@@ -28,10 +29,15 @@ void TMainForm::CleanFile(const std::wstring& path, wipe::FinishQueue& finishing
 void TMainForm::RunClean() {
     struct Running {
         TMainForm& form;
-        explicit Running(TMainForm& f) : form(f) { form.cleaning_ = true; }
+        explicit Running(TMainForm& f) : form(f) {
+            form.cleaning_ = true;
+            ::EnableMenuItem(form.MainMenu1, IdMenuFreeSpace, MF_BYCOMMAND | MF_GRAYED);
+            ui::SetLabelText(form.sLabel4, L"Операция завершена.");
+        }
         ~Running() {
             form.ShowProgressNow(); // the bars end on their true last values, also after an error
             form.cleaning_ = false;
+            ::EnableMenuItem(form.MainMenu1, IdMenuFreeSpace, MF_BYCOMMAND | MF_ENABLED);
             platform::TaskbarProgressApi(form.Handle(), platform::TaskbarState::None, 0, 0);
             // A run that ends behind other windows calls the user back.
             if (::GetForegroundWindow() != form.Handle())

@@ -8,6 +8,7 @@
 #include "skin/skinned_controls.h"
 #include "ui/controls.h"
 #include "wizard/finish_report.h"
+#include "wizard/free_space_page.h"
 #include "wizard/main_form_layout.h"
 
 namespace vexlor::wizard {
@@ -174,10 +175,8 @@ void TMainForm::BuildProgressPage() {
                                          128);
     sLabel2 =
         skin::CreateLabel(TabProgress, 0, L"Пожалуйста, подождите...", {224, 216}, {.height = 16});
-    sLabel3 = skin::CreateLabel(TabProgress, 0,
-                                L"Идет процесс удаления файлов, не выключайте компьютер и "
-                                L"убедитесь, что файлы не синхронизированы в облачных сервисах...",
-                                {0, 0, 100, kProgressNoteHeight}, {.height = 11});
+    sLabel3 = skin::CreateLabel(TabProgress, 0, DeletionNote, {0, 0, 100, kProgressNoteHeight},
+                                {.height = 11});
     ProgressBar = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
     ProgressBarCurrentFile = skin::CreateProgressBar(TabProgress, 0, {}, skin::StyleClass::Gauge);
     // The taskbar button shows the whole run, as the overall bar does.
@@ -187,6 +186,10 @@ void TMainForm::BuildProgressPage() {
                                      static_cast<std::uint64_t>(maximum));
     });
     fileBar_ = ui::ThrottledProgress(ProgressBarCurrentFile);
+    LabelTimeLeft = skin::CreateLabel(TabProgress, 0, L"", {224, 244, 400, 17});
+    BtnStop = skin::CreateButton(TabProgress, IdBtnStop, StopCaption, {224, 270, 125, 37},
+                                 skin::StyleClass::Button);
+    ShowFreeSpaceControls(false);
 }
 
 void TMainForm::BuildFinishPage() {

@@ -18,6 +18,7 @@ enum Glyph : int {
     GlyphAddFiles = 11,
     GlyphSocial = 12,
     GlyphClearList = 13,
+    GlyphShield = 14,
     GlyphExit = 15,
 };
 

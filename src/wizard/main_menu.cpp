@@ -10,6 +10,7 @@ void TMainForm::BuildMenu() {
     menu.AddItem(fileMenu, IdMenuAddFiles, L"&Добавить файлы", GlyphAddFiles);
     menu.AddItem(fileMenu, IdMenuAddFolder, L"Добавить &папку", GlyphAddFolder);
     menu.AddItem(fileMenu, IdMenuClean, L"&Очистить список", GlyphClearList);
+    menu.AddItem(fileMenu, IdMenuFreeSpace, L"Очистить свободное &место…", GlyphShield);
     menu.AddSeparator(fileMenu);
     menu.AddItem(fileMenu, IdMenuExit, L"&Выход", GlyphExit);
 

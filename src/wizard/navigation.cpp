@@ -3,13 +3,6 @@
 namespace vexlor::wizard {
 namespace {
 
-void ShowFinished(WizardView& view) {
-    view.SetNextEnabled(false);
-    view.SetBackEnabled(true);
-    view.SetTitle(TitleFinish);
-    view.ShowPage(PageFinish);
-}
-
 void RunAndFinish(WizardView& view) {
     view.SetNextEnabled(false);
     view.SetBackEnabled(false);
@@ -25,6 +18,13 @@ void RunAndFinish(WizardView& view) {
 }
 
 } // namespace
+
+void ShowFinished(WizardView& view) {
+    view.SetNextEnabled(false);
+    view.SetBackEnabled(true);
+    view.SetTitle(TitleFinish);
+    view.ShowPage(PageFinish);
+}
 
 void NavigateNext(WizardView& view) {
     switch (view.ActivePage()) {

@@ -35,6 +35,8 @@ protected:
 void NavigateNext(WizardView& view);
 // "Назад".
 void NavigateBack(WizardView& view);
+// The finish page after a run, whatever its outcome: "Назад" enabled, "Далее" not.
+void ShowFinished(WizardView& view);
 // "Вернуться на первый шаг" on the finish page: back to the file page, buttons unchanged.
 void ReturnToFileSelection(WizardView& view);
 
