@@ -15,13 +15,8 @@ namespace {
 // What the drive may keep whatever was written, noted once per drive.
 void NoteDrive(RunReport& report, const platform::VolumeFactsCache::Volume& volume) {
     const auto& [root, facts] = volume;
-    const std::pair<bool, Reason> kinds[] = {{facts.solidState, Reason::SolidState},
-                                             {facts.network, Reason::Network},
-                                             {facts.copyOnWrite, Reason::CopyOnWrite},
-                                             {facts.restorePoints, Reason::RestorePoints}};
-    for (const auto& [holds, reason] : kinds)
-        if (holds)
-            report.Note(root, reason);
+    for (const Reason reason : DriveReasons(facts))
+        report.Note(root, reason);
 }
 
 void CleanEntry(RunView& view, EntryId entry, FinishQueue& finishing,

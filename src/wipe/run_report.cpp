@@ -44,4 +44,16 @@ bool RunReport::AllDestroyed() const {
     });
 }
 
+std::vector<Reason> DriveReasons(const platform::VolumeFacts& facts) {
+    std::vector<Reason> reasons;
+    const std::pair<bool, Reason> kinds[] = {{facts.solidState, Reason::SolidState},
+                                             {facts.network, Reason::Network},
+                                             {facts.copyOnWrite, Reason::CopyOnWrite},
+                                             {facts.restorePoints, Reason::RestorePoints}};
+    for (const auto& [holds, reason] : kinds)
+        if (holds)
+            reasons.push_back(reason);
+    return reasons;
+}
+
 } // namespace vexlor::wipe

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/volume_facts.h"
+
 namespace vexlor::wipe {
 
 enum class Reason {
@@ -58,5 +60,8 @@ private:
     std::vector<Outcome> outcomes_;
     std::map<std::wstring, std::size_t> places_; // of each path in outcomes_
 };
+
+// What a drive of these facts may keep of whatever was written on it.
+std::vector<Reason> DriveReasons(const platform::VolumeFacts& facts);
 
 } // namespace vexlor::wipe

@@ -39,19 +39,6 @@ std::wstring ByteCountText(std::uint64_t bytes) {
     return shown + L" " + kUnits[unit];
 }
 
-std::vector<wipe::Reason> DriveReasons(const platform::VolumeFacts& facts) {
-    using wipe::Reason;
-    std::vector<Reason> reasons;
-    const std::pair<bool, Reason> kinds[] = {{facts.solidState, Reason::SolidState},
-                                             {facts.network, Reason::Network},
-                                             {facts.copyOnWrite, Reason::CopyOnWrite},
-                                             {facts.restorePoints, Reason::RestorePoints}};
-    for (const auto& [holds, reason] : kinds)
-        if (holds)
-            reasons.push_back(reason);
-    return reasons;
-}
-
 std::wstring FreeSpaceQuestion(const std::wstring& root,
                                const std::optional<platform::DiskSpace>& space,
                                const std::vector<wipe::Reason>& driveReasons) {

@@ -25,9 +25,6 @@ inline constexpr wchar_t FreeSpaceFolderSetting[] = L"FreeSpaceFolder";
 // "512 байт", "12 КБ", "1,5 ГБ".
 std::wstring ByteCountText(std::uint64_t bytes);
 
-// The drive's kinds that may keep old data whatever is written over it.
-std::vector<wipe::Reason> DriveReasons(const platform::VolumeFacts& facts);
-
 // The Yes/No question before a cleaning of the drive at `root`, with its free space (nothing
 // when the system does not tell) and what the drive may keep anyway.
 std::wstring FreeSpaceQuestion(const std::wstring& root,

@@ -97,7 +97,7 @@ void TMainForm::MainItemFreeSpaceClick() {
         return;
     const std::wstring question =
         FreeSpaceQuestion(platform::VolumeRoot(*folder), platform::DiskSpaceApi(*folder),
-                          DriveReasons(platform::FactsOfVolume(*folder)));
+                          wipe::DriveReasons(platform::FactsOfVolume(*folder)));
     if (ui::ShowAppMessage(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     CleanFreeSpace(*folder);
@@ -162,7 +162,7 @@ void TMainForm::RunFreeSpace(const std::wstring& folder) {
     std::vector<wipe::Outcome> report;
     if (!outcome.removed)
         report.push_back({FreeSpaceFolderIn(folder), {wipe::Reason::NotDeleted}});
-    const std::vector<wipe::Reason> drive = DriveReasons(platform::FactsOfVolume(folder));
+    const std::vector<wipe::Reason> drive = wipe::DriveReasons(platform::FactsOfVolume(folder));
     if (!drive.empty())
         report.push_back({platform::VolumeRoot(folder), drive});
     ShowNotDestroyed(report);
