@@ -107,9 +107,8 @@ private:
         [this](const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                DWORD flags) { return Create(path, access, share, disposition, flags); }};
     ScopedSeam<platform::WriteFileSignature> write_{
-        platform::WriteFileApi, [this](HANDLE file, const void*, DWORD size, DWORD& written) {
-            return Write(file, size, written);
-        }};
+        platform::WriteFileApi, [this](HANDLE file, std::uint64_t, const void*, DWORD size,
+                                       DWORD& written) { return Write(file, size, written); }};
     ScopedSeam<platform::FlushFileBuffersSignature> flush_{
         platform::FlushFileBuffersApi, [this](HANDLE file) { return Flush(file); }};
     ScopedSeam<platform::DiskSpaceSignature> space_{

@@ -279,7 +279,7 @@ bool CaptureFreeSpaceCleaning(
         return std::optional(DiskSpace{freeBytes, std::uint64_t{64} << 30});
     });
     const ScopedSeam<WriteFileSignature> write(
-        WriteFileApi, [](HANDLE, const void*, DWORD size, DWORD& written) {
+        WriteFileApi, [](HANDLE, std::uint64_t, const void*, DWORD size, DWORD& written) {
             written = static_cast<DWORD>(std::min<std::uint64_t>(size, freeBytes));
             freeBytes -= written;
             ::Sleep(3);

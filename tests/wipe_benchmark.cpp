@@ -186,9 +186,11 @@ class CallTimes {
 public:
     CallTimes()
         : write_(vexlor::platform::WriteFileApi,
-                 [this](HANDLE file, const void* data, DWORD bytes, DWORD& done) {
+                 [this](HANDLE file, std::uint64_t offset, const void* data, DWORD bytes,
+                        DWORD& done) {
                      return Timed(writes_, [&] {
-                         return ::WriteFile(file, data, bytes, &done, nullptr) != FALSE;
+                         return vexlor::platform::WriteFileAtDirect(file, offset, data, bytes,
+                                                                    done);
                      });
                  }),
           flush_(vexlor::platform::FlushFileBuffersApi,

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "base/handles.h"
 #include "platform/file_system.h"
 
 namespace vexlor::platform {
@@ -18,6 +19,27 @@ bool QueryFileSpace(HANDLE file, FileSpace& space) {
     return true;
 }
 
+using RangeAnswer = std::array<FILE_ALLOCATED_RANGE_BUFFER, 64>;
+
+// Through an OVERLAPPED, waited for: the file may be open for overlapped I/O, and then the
+// system needs one to answer. False with ERROR_MORE_DATA when the answer had no room for all.
+bool AskAllocatedRanges(HANDLE file, FILE_ALLOCATED_RANGE_BUFFER& asked, RangeAnswer& answer,
+                        DWORD& bytes) {
+    const UniqueHandleNull event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event)
+        return false;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.Get();
+    if (!::DeviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &asked, sizeof(asked), answer.data(),
+                           sizeof(answer), nullptr, &overlapped)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA)
+            return false;
+    }
+    // Gives the bytes of a partial answer too, failing again with ERROR_MORE_DATA.
+    return ::GetOverlappedResult(file, &overlapped, &bytes, TRUE) != FALSE;
+}
+
 // Asks in batches: a file may hold more ranges than one answer takes, and then the next
 // question starts where the last range ended.
 bool QueryAllocatedRanges(HANDLE file, std::uint64_t size, std::vector<ByteRange>& ranges) {
@@ -27,11 +49,9 @@ bool QueryAllocatedRanges(HANDLE file, std::uint64_t size, std::vector<ByteRange
         FILE_ALLOCATED_RANGE_BUFFER asked{};
         asked.FileOffset.QuadPart = static_cast<LONGLONG>(from);
         asked.Length.QuadPart = static_cast<LONGLONG>(size - from);
-        std::array<FILE_ALLOCATED_RANGE_BUFFER, 64> answer{};
+        RangeAnswer answer{};
         DWORD bytes = 0;
-        const bool complete =
-            ::DeviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &asked, sizeof(asked),
-                              answer.data(), sizeof(answer), &bytes, nullptr) != FALSE;
+        const bool complete = AskAllocatedRanges(file, asked, answer, bytes);
         if (!complete && ::GetLastError() != ERROR_MORE_DATA)
             return false;
         const std::size_t count = bytes / sizeof(FILE_ALLOCATED_RANGE_BUFFER);

@@ -168,11 +168,30 @@ Seam<CreateFileSignature> CreateFileApi{
                              attributes, nullptr);
     }};
 
-Seam<WriteFileSignature> WriteFileApi{
-    [](HANDLE file, const void* data, DWORD size, DWORD& written) {
-        written = 0;
-        return ::WriteFile(file, data, size, &written, nullptr) != FALSE;
-    }};
+bool WriteFileAtDirect(HANDLE file, std::uint64_t offset, const void* data, DWORD size,
+                       DWORD& written) {
+    written = 0;
+    // One event per thread: an overlapped handle is signalled through it, not through itself,
+    // so that two writers on one handle could not wake each other.
+    thread_local const UniqueHandleNull event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event)
+        return false;
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    at.hEvent = event.Get();
+    if (!::WriteFile(file, data, size, nullptr, &at) && ::GetLastError() != ERROR_IO_PENDING)
+        return false;
+    return ::GetOverlappedResult(file, &at, &written, TRUE) != FALSE;
+}
+
+bool SetFileEnd(HANDLE file, std::uint64_t size) {
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    return ::SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof(end)) != FALSE;
+}
+
+Seam<WriteFileSignature> WriteFileApi{&WriteFileAtDirect};
 
 Seam<ReadFileSignature> ReadFileApi{[](HANDLE file, void* data, DWORD size, DWORD& read) {
     read = 0;

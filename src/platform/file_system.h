@@ -24,9 +24,17 @@ using CreateFileSignature = HANDLE(const std::wstring& path, DWORD access, DWORD
                                    DWORD disposition, DWORD attributes);
 extern Seam<CreateFileSignature> CreateFileApi;
 
-// WriteFile at the current position; `written` receives the number of bytes stored.
-using WriteFileSignature = bool(HANDLE file, const void* data, DWORD size, DWORD& written);
+// WriteFile at `offset`, on a handle open for overlapped I/O or not, waiting for the end either
+// way; `written` receives the number of bytes stored.
+using WriteFileSignature = bool(HANDLE file, std::uint64_t offset, const void* data, DWORD size,
+                                DWORD& written);
 extern Seam<WriteFileSignature> WriteFileApi;
+bool WriteFileAtDirect(HANDLE file, std::uint64_t offset, const void* data, DWORD size,
+                       DWORD& written);
+
+// The file's end moved to `size` (FileEndOfFileInfo, which, unlike SetEndOfFile, needs no file
+// position and so serves overlapped handles too); the reason of a failure is in GetLastError.
+bool SetFileEnd(HANDLE file, std::uint64_t size);
 
 // ReadFile at the current position; `read` receives the number of bytes read, zero at the end
 // of the file.

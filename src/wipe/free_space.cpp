@@ -124,10 +124,11 @@ public:
     const std::wstring& RecordsFolder() const { return records_; }
 
     // Plain files in the hidden folder: an attribute more may need room of its own, which a
-    // full volume does not have.
+    // full volume does not have. Open for overlapped I/O, as files to overwrite are, so that a
+    // step's flush does not hold up the next write.
     static UniqueFile NewFile(const std::wstring& path) {
-        return UniqueFile(
-            platform::CreateFileApi(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
+        return UniqueFile(platform::CreateFileApi(path, GENERIC_WRITE, 0, CREATE_NEW,
+                                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED));
     }
     // Fillers first: the volume has room again from the first one deleted on.
     void Keep(UniqueFile file, const std::wstring& path) {
@@ -203,13 +204,13 @@ std::uint64_t FillClusters(Workspace& work, FreeSpaceView& view,
 // Writes `bytes` zeros as the whole of the file: false where the volume has no room for them.
 bool TryData(HANDLE file, DWORD bytes, const std::wstring& folder) {
     // Even a cut to nothing may find no room on a full volume (exFAT does that).
-    if (!::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) {
+    if (!platform::SetFileEnd(file, 0)) {
         if (MeansFull(::GetLastError(), folder))
             return false;
         ThrowLastError(L"Cannot write a file in the folder \"" + folder + L"\".");
     }
     DWORD stored = 0;
-    if (platform::WriteFileApi(file, recordZeros.data(), bytes, stored))
+    if (platform::WriteFileApi(file, 0, recordZeros.data(), bytes, stored))
         return stored == bytes;
     if (!MeansFull(::GetLastError(), folder))
         throw Error(L"Stream write error");

@@ -51,6 +51,10 @@ bool IsCloudFile(const platform::AttributeTag& info) {
            (info.reparseTag & kCloudTagMask) == IO_REPARSE_TAG_CLOUD;
 }
 
+// What is overwritten is open for overlapped I/O, so that a step's flush on a helper does not
+// hold up the next write (wipe/step_flusher.h).
+constexpr DWORD kForZeros = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED;
+
 [[noreturn]] void ThrowCannotOpen(const std::wstring& path, DWORD code) {
     throw Error(L"Cannot open file \"" + path + L"\". " + SystemErrorText(code));
 }
@@ -144,8 +148,8 @@ bool HasOtherNames(HANDLE file) {
 // flag, so that the filter that keeps it shows its content; that it is still the same file is
 // checked, and if not, it is left alone too.
 Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& target) {
-    target.file = OpenAfterFilesInFlight(
-        path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, finishing);
+    target.file = OpenAfterFilesInFlight(path, GENERIC_WRITE,
+                                         kForZeros | FILE_FLAG_OPEN_REPARSE_POINT, finishing);
     if (!target.file)
         return Opened::Gone;
     const platform::AttributeTag info = AttributeTagOf(target.file.Get(), path);
@@ -157,7 +161,7 @@ Opened OpenTarget(const std::wstring& path, FinishQueue& finishing, Target& targ
     if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         const auto opened = IdentityOf(target.file.Get());
         target.file.Reset();
-        target.file = OpenExclusive(path, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+        target.file = OpenExclusive(path, GENERIC_WRITE, kForZeros);
         if (!SameFile(opened, IdentityOf(target.file.Get())))
             return Opened::Link;
         target.inPlace = false;
@@ -195,8 +199,8 @@ std::vector<Stream> OpenNamedStreams(HANDLE file, const std::wstring& path, bool
     std::vector<Stream> streams;
     for (const platform::NamedStream& name : names) {
         const std::wstring streamPath = StreamPath(path, name.name);
-        UniqueFile stream(platform::CreateFileApi(streamPath, GENERIC_WRITE, 0, OPEN_EXISTING,
-                                                  FILE_ATTRIBUTE_NORMAL));
+        UniqueFile stream(
+            platform::CreateFileApi(streamPath, GENERIC_WRITE, 0, OPEN_EXISTING, kForZeros));
         if (!stream)
             ThrowCannotOpen(streamPath, ::GetLastError());
         const std::uint64_t size = FileSize(stream.Get(), streamPath);
@@ -218,7 +222,7 @@ bool DeleteWithRetries(const std::wstring& path) {
 // A full volume has no room for the new name's entries. The file, overwritten and flushed by
 // now, is cut to nothing, which frees its clusters; only zeros stay in them.
 bool CutToNothing(HANDLE file) {
-    return ::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    return platform::SetFileEnd(file, 0);
 }
 
 // Renames the file, still open, within its folder so that its name does not outlive it in the

@@ -24,16 +24,9 @@ constexpr DWORD kSectorBytes = 512;
 // The one source of every zero written; it is never written to itself.
 alignas(4096) std::byte zeros[WriteChunkBytes];
 
-bool TryWriteZeros(HANDLE file, DWORD bytes) {
+bool TryWriteZeros(HANDLE file, std::uint64_t offset, DWORD bytes) {
     DWORD written = 0;
-    return platform::WriteFileApi(file, zeros, bytes, written) && written == bytes;
-}
-
-void MoveTo(HANDLE file, std::uint64_t offset) {
-    LARGE_INTEGER position{};
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    if (!::SetFilePointerEx(file, position, nullptr, FILE_BEGIN))
-        throw Error(kWriteError);
+    return platform::WriteFileApi(file, offset, zeros, bytes, written) && written == bytes;
 }
 
 } // namespace
@@ -51,19 +44,33 @@ ZeroWriter::ZeroWriter(FileProgress& progress, std::uint64_t totalBytes)
     progress_.ResetFileBar(BarValue(totalBytes, shift_));
 }
 
+// A write that fails leaves the file to be closed: the step in flight ends first.
+class ZeroWriter::SettleOnFailure {
+public:
+    explicit SettleOnFailure(StepFlusher& flusher) : flusher_(flusher) {}
+    SettleOnFailure(const SettleOnFailure&) = delete;
+    SettleOnFailure& operator=(const SettleOnFailure&) = delete;
+    ~SettleOnFailure() { flusher_.Settle(); }
+
+private:
+    StepFlusher& flusher_;
+};
+
 bool ZeroWriter::Overwrite(HANDLE file, const OverwritePlan& plan) {
+    const SettleOnFailure settle(flusher_);
     for (const platform::ByteRange& range : plan.data)
         WriteData(file, range);
-    return WriteSlack(file, plan.slack);
+    const bool slackWritten = WriteSlack(file, plan.slack);
+    AwaitFlush(); // the file is the caller's again, for its last flush
+    return slackWritten;
 }
 
 void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
-    MoveTo(file, range.offset);
     std::uint64_t written = 0;
     while (written < range.length) {
         const auto chunk = static_cast<DWORD>(std::min<std::uint64_t>(
             {WriteChunkBytes, range.length - written, pacer_.BytesPerFlush() - unflushed_}));
-        if (!TryWriteZeros(file, chunk))
+        if (!TryWriteZeros(file, range.offset + written, chunk))
             throw Error(kWriteError);
         written += chunk;
         done_ += chunk;
@@ -86,6 +93,7 @@ void ZeroWriter::WriteData(HANDLE file, const platform::ByteRange& range) {
 // further records for what then no longer fits there, which it cannot give back cleanly.
 std::uint64_t ZeroWriter::Fill(HANDLE file, std::uint64_t most, const FillEnds& ends) {
     constexpr DWORD kFirstStepFloor = 4096;
+    const SettleOnFailure settle(flusher_);
     std::uint64_t written = 0;
     DWORD step = WriteChunkBytes;
     while (written < most && !ends.stopped()) {
@@ -94,7 +102,7 @@ std::uint64_t ZeroWriter::Fill(HANDLE file, std::uint64_t most, const FillEnds& 
              writePace_.BytesPerFlush()}));
         DWORD stored = 0;
         const platform::SteadyTime start = platform::SteadyNowApi();
-        const bool accepted = platform::WriteFileApi(file, zeros, bytes, stored);
+        const bool accepted = platform::WriteFileApi(file, written, zeros, bytes, stored);
         if (!accepted && !ends.noRoom(::GetLastError()))
             throw Error(kWriteError);
         written += stored;
@@ -117,6 +125,7 @@ std::uint64_t ZeroWriter::Fill(HANDLE file, std::uint64_t most, const FillEnds& 
     }
     if (unflushed_ > 0)
         FlushStep(file);
+    AwaitFlush();
     return written;
 }
 
@@ -134,10 +143,9 @@ bool ZeroWriter::WriteSlack(HANDLE file, const platform::ByteRange& slack) {
     DWORD step = WriteChunkBytes;
     while (written < slack.length) {
         const std::uint64_t at = slack.offset + written;
-        MoveTo(file, at);
         const std::uint64_t toBoundary = step - at % step; // sectors whole, from the first
         const auto bytes = static_cast<DWORD>(std::min(toBoundary, slack.length - written));
-        if (TryWriteZeros(file, bytes)) {
+        if (TryWriteZeros(file, at, bytes)) {
             written += bytes;
             continue;
         }
@@ -150,12 +158,18 @@ bool ZeroWriter::WriteSlack(HANDLE file, const platform::ByteRange& slack) {
     return true;
 }
 
-// Each step reaches the disk before the next is written, on this thread: Windows serialises
-// the calls on a handle opened without overlapped I/O, so a flush on a helper would only make
-// the next write wait for it, with the window unanswered. The pacer keeps each step short.
+// A step goes to the disk on a helper while the next one is written, as the kernel writes a
+// cache's pages back while a program fills it; the one before it has reached the disk by then,
+// so that the cache never holds more than two steps. The pacer keeps each step short.
 void ZeroWriter::FlushStep(HANDLE file) {
-    pacer_.Record(unflushed_, FlushToDisk(file));
+    AwaitFlush();
+    flusher_.Start(file, unflushed_);
     unflushed_ = 0;
+}
+
+void ZeroWriter::AwaitFlush() {
+    if (const auto flushed = flusher_.Await(progress_))
+        pacer_.Record(flushed->bytes, flushed->seconds);
 }
 
 void ZeroWriter::AnswerIfDue() {

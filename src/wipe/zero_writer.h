@@ -1,6 +1,7 @@
 #pragma once
-// Writing the zeros of one file: its streams in turn, in steps that each reach the disk before
-// the next, with one per-file bar over all of them and the window answered between them.
+// Writing the zeros of one file: its streams in turn, in steps that each reach the disk while
+// the next is written, with one per-file bar over all of them and the window answered between
+// them. The files are open for overlapped I/O (wipe/step_flusher.h).
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "wipe/flush_pacer.h"
 #include "wipe/overwrite.h"
 #include "wipe/overwrite_plan.h"
+#include "wipe/step_flusher.h"
 
 namespace vexlor::wipe {
 
@@ -36,21 +38,24 @@ public:
         std::function<bool(DWORD error)> noRoom;
         std::function<bool()> stopped;
     };
-    // Appends zeros to `file` from where it stands until it holds `most` bytes more, the
+    // Writes zeros into `file`, which holds nothing yet, until it holds `most` bytes, the
     // volume has no room for another sector, or the user stops; another failed write is
     // "Stream write error". Returns the bytes written, every one of them flushed.
     std::uint64_t Fill(HANDLE file, std::uint64_t most, const FillEnds& ends);
 
 private:
+    class SettleOnFailure;
     void Count(DWORD bytes);
     void WriteData(HANDLE file, const platform::ByteRange& range);
     bool WriteSlack(HANDLE file, const platform::ByteRange& slack);
     void FlushStep(HANDLE file);
+    void AwaitFlush();
     void AnswerIfDue();
 
     FileProgress& progress_;
     const int shift_;
     FlushPacer pacer_;
+    StepFlusher flusher_;
     FlushPacer writePace_;   // of the writes of a fill, which a slow disk may take long over
     std::uint64_t done_ = 0; // data bytes written, of every stream so far
     std::uint64_t unflushed_ = 0;
