@@ -24,6 +24,8 @@
 # and the answer given through the seams) from the menu item to the finish page, with the
 # window's longest answer, beside dd filling a file on the same fresh volume to full with
 # conv=fsync and removing it; medians of ROUNDS.
+# With VEXLOR_BENCHMARK_SLOW_ANSWERS set, every answer of the window over 40 ms is printed with
+# when it was asked, to find where the window waits.
 # Usage: scripts/benchmark-wipe.sh [SIZE_MIB [ROUNDS [SMALL_FILES [MANY_FILES [MANY_ROUNDS]]]]]
 #        (default 512 MiB, 5 rounds, 1000 files of 4 KiB; 10000 files, 3 rounds)
 #        scripts/benchmark-wipe.sh free-space [IMAGE_MIB [ROUNDS]]   (default 1024 MiB, 3 rounds)

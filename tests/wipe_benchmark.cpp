@@ -34,6 +34,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -94,6 +95,9 @@ public:
                   longest_ = std::max(longest_.load(), waited);
                   if (waited > 50)
                       ++slow_;
+                  if (waited > 40 && std::getenv("VEXLOR_BENCHMARK_SLOW_ANSWERS"))
+                      std::fprintf(stderr, "answer of %.1f ms asked %.3f s in\n", waited,
+                                   std::chrono::duration<double>(asked - started_).count());
                   ::Sleep(5);
               }
               finished_ = true;
@@ -122,6 +126,7 @@ private:
     std::atomic<bool> finished_{false};
     std::atomic<double> longest_{0};
     std::atomic<int> slow_{0};
+    const Clock::time_point started_ = Clock::now();
     std::thread thread_;
 };
 

@@ -171,18 +171,21 @@ Seam<CreateFileSignature> CreateFileApi{
 bool WriteFileAtDirect(HANDLE file, std::uint64_t offset, const void* data, DWORD size,
                        DWORD& written) {
     written = 0;
-    // One event per thread: an overlapped handle is signalled through it, not through itself,
-    // so that two writers on one handle could not wake each other.
-    thread_local const UniqueHandleNull event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event)
-        return false;
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    at.hEvent = event.Get();
-    if (!::WriteFile(file, data, size, nullptr, &at) && ::GetLastError() != ERROR_IO_PENDING)
-        return false;
-    return ::GetOverlappedResult(file, &at, &written, TRUE) != FALSE;
+    // No event: under Wine setting one is a round trip to its server, which a flush on another
+    // thread holds for the flush's whole length. A write into the cache ends at once; one that
+    // goes on is waited for on the handle, which the end of any call on it signals, a flush's
+    // too: hence asked again until this write has ended.
+    if (!::WriteFile(file, data, size, nullptr, &at)) {
+        if (::GetLastError() != ERROR_IO_PENDING)
+            return false;
+        constexpr DWORD kAskAgainMilliseconds = 10;
+        while (!HasOverlappedIoCompleted(&at))
+            ::WaitForSingleObject(file, kAskAgainMilliseconds);
+    }
+    return ::GetOverlappedResult(file, &at, &written, FALSE) != FALSE;
 }
 
 bool SetFileEnd(HANDLE file, std::uint64_t size) {

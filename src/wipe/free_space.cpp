@@ -150,6 +150,9 @@ public:
         std::atomic<std::size_t> count = 0;
         std::thread helper([&] {
             for (Made& made : files) {
+                // Cut first, through the handle: Wine does a cut in the calling thread, but a
+                // delete in its server, which every thread's messages wait for meanwhile.
+                platform::SetFileEnd(made.file.Get(), 0);
                 made.file.Reset();
                 platform::DeleteFileApi(made.path);
                 ++count;
