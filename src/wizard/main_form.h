@@ -238,6 +238,7 @@ private:
     void SetButtonGlyph(HWND button, int glyph, skin::GlyphPlacement placement);
     void Layout();
     void LayOutFinishPage(int width, int pageHeight);
+    void LayOutFinishPage();
 
     void OnCommand(int id);
     void RunCommand(int id);

@@ -94,7 +94,7 @@ void TMainForm::Report(std::vector<wipe::Outcome> outcomes) {
 void TMainForm::ShowNotDestroyed(const std::vector<wipe::Outcome>& outcomes) {
     notDestroyed_.Clear();
     notDestroyed_.Append(OutcomeLines(outcomes));
-    Layout();
+    LayOutFinishPage();
 }
 
 void TMainForm::ShowProgressNow() {

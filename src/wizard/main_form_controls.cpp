@@ -227,6 +227,14 @@ void TMainForm::LayOutFinishPage(int width, int pageHeight) {
     ui::MoveControl(ListBoxNotDestroyed, {3, 56, width - 6, pageHeight - 56 - 34});
 }
 
+// The report of a run changes the finish page only: the rest of the window stays where it is.
+void TMainForm::LayOutFinishPage() {
+    if (!PageControlMain)
+        return;
+    const SIZE client = ClientSize96(Handle());
+    LayOutFinishPage(client.cx, client.cy - kHeaderHeight - kFooterHeight);
+}
+
 void TMainForm::OnDpiChanged(const RECT& suggested) {
     ImageList24 = skin::GlyphSet(ResourceGlyphs, ResourceGlyphs2x, GlyphCount, GlyphSize,
                                  ui::DpiOf(Handle()));
