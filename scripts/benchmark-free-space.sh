@@ -46,6 +46,7 @@ cleanup() {
 }
 trap cleanup EXIT
 rm -rf "$work" && mkdir -p "$volume"
+wineserver -k 2>/dev/null || true # a server left by a run that was stopped would refuse the next
 wineserver -p
 
 fresh_volume() {

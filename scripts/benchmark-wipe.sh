@@ -66,6 +66,7 @@ cleanup() {
 }
 trap cleanup EXIT
 rm -rf "$work" && mkdir -p "$work/template-small" "$work/template-many"
+wineserver -k 2>/dev/null || true # a server left by a run that was stopped would refuse the next
 wineserver -p # one server for every round, so Wine's start-up is not what is measured
 
 # The same non-zero content for every contender, written out to the disk before the clock runs.

@@ -18,6 +18,8 @@ vexlor_prefix_fonts() {
 
 # Makes a fresh prefix at $1 and waits until it is ready.
 vexlor_fresh_prefix() {
+  # A server left running on it by a run that was stopped would never let `wineserver -w` end.
+  WINEPREFIX="$1" wineserver -k 2>/dev/null || true
   rm -rf "$1"
   mkdir -p "$(dirname "$1")"
   WINEPREFIX="$1" wineboot -i >/dev/null 2>&1 || true
