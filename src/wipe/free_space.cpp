@@ -29,7 +29,7 @@ namespace {
 constexpr std::uint64_t kFillerBytes = std::uint64_t{128} << 20;
 // A write that a volume refuses while it says it has less room than this is taken for a full
 // volume: some drivers refuse writes to a full volume as if for lack of rights (fusefat).
-constexpr std::uint64_t kLittleRoom = std::uint64_t{1} << 20;
+constexpr std::uint64_t kLittleRoom = FillStepBytes;
 // A file record holds at most this much; a file's data stays inside it while it fits.
 constexpr DWORD kLargestRecord = 4096;
 constexpr auto kAnswerInterval = std::chrono::milliseconds(10);

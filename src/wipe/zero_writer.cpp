@@ -20,9 +20,6 @@ constexpr auto kMessageInterval = std::chrono::milliseconds(10);
 
 // The slack is retried in sectors where the volume had no room for a whole chunk of it.
 constexpr DWORD kSectorBytes = 512;
-// The largest step of a fill: where the volume has no room for one, each smaller step is a
-// sixteenth of the one before, and on a slow driver every refused write takes a while.
-constexpr DWORD kFillStepBytes = 1u << 20;
 
 // The one source of every zero written; it is never written to itself.
 alignas(4096) std::byte zeros[WriteChunkBytes];
@@ -98,7 +95,7 @@ std::uint64_t ZeroWriter::Fill(HANDLE file, std::uint64_t most, const FillEnds& 
     constexpr DWORD kFirstStepFloor = 4096;
     const SettleOnFailure settle(flusher_);
     std::uint64_t written = 0;
-    DWORD step = kFillStepBytes;
+    DWORD step = FillStepBytes;
     while (written < most && !ends.stopped()) {
         const auto bytes = static_cast<DWORD>(std::min<std::uint64_t>(
             {step - written % step, most - written, pacer_.BytesPerFlush() - unflushed_,

@@ -20,6 +20,11 @@ namespace vexlor::wipe {
 // since data that never reaches the disk is not overwritten. Returns the seconds it took.
 double FlushToDisk(HANDLE file);
 
+// The largest step of a fill: where the volume has no room for one, each smaller step is a
+// sixteenth of the one before, and on a slow driver every refused write takes a while.
+inline constexpr DWORD FillStepBytes = 1u << 20;
+static_assert(FillStepBytes <= WriteChunkBytes, "a fill's steps are written from the same zeros");
+
 class ZeroWriter {
 public:
     // The bar goes over `totalBytes`, the data of every stream.
